@@ -1,0 +1,29 @@
+// The per-circle evaluation as the circle search sees it: prepared once per run, asked
+// for the slice breaks of each centre column, then for the masses of each circle.
+#pragma once
+
+#include <vector>
+
+#include "analysis/slip_result.h"
+
+namespace keltora {
+
+// Slice break x values of one centre column, descending, ended by -99999999.9.
+using SliceBreaks = std::vector<double>;
+
+class CircleEvaluator {
+public:
+    virtual ~CircleEvaluator() = default;
+
+    // The slice breaks for centre x (built once per centre column).
+    virtual SliceBreaks buildSliceBreaks(double cx) const = 0;
+
+    // Evaluates the circle (cx, cy, rr) and appends every finished mass, in the order the
+    // walk finishes them, to `out` (masses without slices included; the search drops
+    // them). grid is the 0-based grid index. Must be safe to call from several threads
+    // at once on the same evaluator.
+    virtual void evaluateCircle(int grid, double cx, double cy, double rr,
+                                const SliceBreaks& breaks, std::vector<EvaluatedMass>& out) const = 0;
+};
+
+} // namespace keltora

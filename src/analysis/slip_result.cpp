@@ -1,0 +1,36 @@
+// Truncation of the factor of safety and the dump lines of a stored mass.
+#include "analysis/slip_result.h"
+
+#include <cmath>
+
+#include "model/c_format.h"
+
+namespace keltora {
+
+double truncateSafetyFactor(double ratio, int decimals)
+{
+    const double p = std::pow(10.0, decimals);
+    double f = std::floor(ratio * p + 0.1 / p) / p;
+    if (!(f >= 0.0000001)) f = kNoSafetyFactor; // also catches NaN
+    return f;
+}
+
+double safetyFactorFrom(double mr, double md, int decimals)
+{
+    if (!(std::fabs(md) > 0.00001)) return kNoSafetyFactor;
+    return truncateSafetyFactor(mr / md, decimals);
+}
+
+std::string formatDumpRecord(const SlipResult& r)
+{
+    std::string s = cformat("cx,cy=%7.3f,%7.3f rr=%7.3f sx,sy=%7.3f,%7.3f ex,ey=%7.3f,%7.3f\n",
+                            r.cx, r.cy, r.rr, r.sx, r.sy, r.ex, r.ey);
+    s += cformat("                             csx,csy=%7.3f,%7.3f cex,cey=%7.3f,%7.3f\n", r.csx,
+                 r.csy, r.cex, r.cey);
+    s += cformat("      mrf=%10.3f mrc=%10.3f mry=%10.3f mr=%10.3f \n", r.mrf, r.mrc, r.mry, r.mr);
+    s += cformat("      mdw=%10.3f mdh=%10.3f mdk=%10.3f md=%10.3f f=%5.3f\n", r.mdw, r.mdh, r.mdk,
+                 r.md, r.f);
+    return s;
+}
+
+} // namespace keltora
