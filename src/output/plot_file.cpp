@@ -10,22 +10,24 @@ namespace keltora {
 namespace {
 
 std::string L(double mm) { return formatPlotLength(mm); }
+// Coordinates on the sheet: the drawing window sits 10 mm inside the sheet on every side.
+std::string X(double mm) { return formatPlotLength(mm + kPlotSheetMargin); }
 
 std::string record(const FigureItem& it)
 {
     switch (it.kind) {
     case FigureItemKind::Line:
-        return "DL" + L(it.p1.x) + "," + L(it.p1.y) + "," + L(it.p2.x) + "," + L(it.p2.y) + "," +
+        return "DL" + X(it.p1.x) + "," + X(it.p1.y) + "," + X(it.p2.x) + "," + X(it.p2.y) + "," +
                std::to_string(it.layer);
     case FigureItemKind::PointMark:
-        return "AP" + L(it.p1.x) + "," + L(it.p1.y) + "," + L(it.size) + "," +
+        return "AP" + X(it.p1.x) + "," + X(it.p1.y) + "," + L(it.size) + "," +
                std::to_string(it.style) + "," + std::to_string(it.layer);
     case FigureItemKind::Arc:
-        return "GC" + L(it.p1.x) + "," + L(it.p1.y) + "," + L(it.centre.x) + "," +
-               L(it.centre.y) + "," + L(it.p2.x) + "," + L(it.p2.y) + "," +
+        return "GC" + X(it.p1.x) + "," + X(it.p1.y) + "," + X(it.centre.x) + "," +
+               X(it.centre.y) + "," + X(it.p2.x) + "," + X(it.p2.y) + "," +
                std::to_string(it.style) + "," + std::to_string(it.layer);
     case FigureItemKind::Arrow:
-        return "AH" + L(it.p1.x) + "," + L(it.p1.y) + "," + L(it.p2.x) + "," + L(it.p2.y) + "," +
+        return "AH" + X(it.p1.x) + "," + X(it.p1.y) + "," + X(it.p2.x) + "," + X(it.p2.y) + "," +
                L(it.size) + "," + L(it.size2) + "," + std::to_string(it.style) + "," +
                std::to_string(it.layer);
     case FigureItemKind::Text: {
@@ -33,7 +35,7 @@ std::string record(const FigureItem& it)
         std::string text = it.text;
         for (char& c : text)
             if (c == '\r' || c == '\n') c = ' ';
-        return "VJ" + L(it.p1.x) + "," + L(it.p1.y) + "," + L(it.size) + "," + L(it.size2) +
+        return "VJ" + X(it.p1.x) + "," + X(it.p1.y) + "," + L(it.size) + "," + L(it.size2) +
                "," + L(0.0) + "," + std::to_string(it.layer) + "," + text;
     }
     }

@@ -20,6 +20,10 @@ inline constexpr const char* kPlotterProgram = "keltora-plotter";
 
 // Units of the plot file: 0.00001 mm.
 inline constexpr double kPlotUnitsPerMm = 100000.0;
+// The sheet (extent 0 .. 2w + 20 by 0 .. 2h + 20) has a margin of 10 mm around the drawing
+// window: a figure point (x, y) is written at (x + 10, y + 10), so the window's lower left
+// corner is at (10, 10) and the frame's bottom line on A4 runs from (10, 10) to (270, 10).
+inline constexpr double kPlotSheetMargin = 10.0;
 
 // A paper length (mm) as written in the file: "%1.0lf" of mm * 100000 (C rounding, so a
 // tiny negative value gives "-0" exactly as the C library does).
