@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "analysis/circle_search.h"
-#include "analysis/fake_evaluator.h"
+#include "analysis/test_search_fake.h"
 #include "model/c_format.h"
 #include "test_support.h"
 
