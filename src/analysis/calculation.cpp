@@ -203,8 +203,9 @@ CalcOutcome runCircular(SlopeModel& model, CalculationResults& results, const Ca
             {"計算：この版では円弧すべりの計算はまだ利用できません。", "メッセージ"});
         return outcome;
     }
-    const PolygonTable polygons{};
-    const std::unique_ptr<CircleEvaluator> evaluator = factory(model, polygons);
+    // Blocks without a closed outline take no part in the calculation.
+    const auto polygons = std::make_unique<PolygonTable>(buildPolygonTable(model));
+    const std::unique_ptr<CircleEvaluator> evaluator = factory(model, *polygons);
 
     CircleSearchOptions searchOptions;
     searchOptions.workDir = options.workDir;
