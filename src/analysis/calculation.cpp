@@ -6,6 +6,8 @@
 #include <exception>
 #include <map>
 
+#include "analysis/circle_slices.h"
+#include "analysis/slice_section.h"
 #include "model/c_format.h"
 
 namespace keltora {
@@ -16,9 +18,16 @@ constexpr double kSameCentre = kTolChanged;
 
 Message errorMessage(const char* text) { return {text, "error"}; }
 
-CircleEvaluatorFactory programEvaluator() { return {}; }
+std::unique_ptr<CircleEvaluator> felleniusEvaluator(const SlopeModel& model,
+                                                    const PolygonTable& polygons)
+{
+    return std::make_unique<FelleniusEvaluator>(model, polygons);
+}
 
-SheetPileMomentFunction programSheetPileMoment() { return {}; }
+double programSheetPileMoment(const SlopeModel& model, double cx, double cy, double rr)
+{
+    return sheetPileMoment(model, cx, cy, rr);
+}
 
 bool finite(const Range3& r)
 {
@@ -144,8 +153,9 @@ void concludeRun(SlopeModel& model, CalculationResults& results, const CalcOptio
     stampDateTime(model, options.now ? *options.now : clockNow());
     model.calcState = results.validFlag;
     if (results.validFlag == kResultsValid) {
-        const SheetPileMomentFunction& pile =
-            options.sheetPileMoment ? options.sheetPileMoment : programSheetPileMoment();
+        const SheetPileMomentFunction pile =
+            options.sheetPileMoment ? options.sheetPileMoment
+                                    : SheetPileMomentFunction(programSheetPileMoment);
         const int labels = collectResults(model, results, pile);
         if (static_cast<std::size_t>(labels) > kSafetyLabelCapacity)
             outcome.messages.push_back(
@@ -195,14 +205,9 @@ CalcOutcome runCircular(SlopeModel& model, CalculationResults& results, const Ca
         return outcome;
     }
 
-    const CircleEvaluatorFactory& factory =
-        options.circleEvaluator ? options.circleEvaluator : programEvaluator();
-    if (!factory) {
-        outcome.status = -1;
-        outcome.messages.push_back(
-            {"計算：この版では円弧すべりの計算はまだ利用できません。", "メッセージ"});
-        return outcome;
-    }
+    const CircleEvaluatorFactory factory =
+        options.circleEvaluator ? options.circleEvaluator
+                                : CircleEvaluatorFactory(felleniusEvaluator);
     // Blocks without a closed outline take no part in the calculation.
     const auto polygons = std::make_unique<PolygonTable>(buildPolygonTable(model));
     const std::unique_ptr<CircleEvaluator> evaluator = factory(model, *polygons);
