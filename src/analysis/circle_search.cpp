@@ -88,12 +88,15 @@ double axisCount(double lo, double hi, double step)
     return std::max(n, 0.0);
 }
 
+// The dump is a text file with CR LF line ends.
 void appendCrLf(std::string& out, const std::string& text)
 {
-    for (char c : text) {
-        if (c == '\n') out += '\r';
-        out += c;
+    std::size_t pos = 0;
+    for (std::size_t nl; (nl = text.find('\n', pos)) != std::string::npos; pos = nl + 1) {
+        out.append(text, pos, nl - pos);
+        out += "\r\n";
     }
+    out.append(text, pos, std::string::npos);
 }
 
 // One grid's dump file, written through a buffer. A file that cannot be created or

@@ -165,6 +165,21 @@ TEST(CalcExamples, CommandLine)
     EXPECT_NE(out.find("grid 4 found no sliding mass"), std::string::npos) << out;
     EXPECT_NE(out.find("計算：計算結果が得られませんでした。"), std::string::npos) << out;
 
+    // Ctrl+C stops a long search at the next centre: no result, exit 2, the dump of the
+    // interrupted grid closed with what was stored.
+    m->felleniusCircle.centreX = {0, 15, 0.05};
+    m->felleniusCircle.centreY = {8, 20, 0.05};
+    m->felleniusCircle.radius = {4, 20, 0.05};
+    ASSERT_TRUE(writeDataFile(*m, dir / "long.SDW").ok);
+    rc = kt::runCommand("timeout --preserve-status -s INT 0.5 " + cli + " calc " +
+                            (dir / "long.SDW").string() + " --workdir " + dir.path().string(),
+                        &out);
+    EXPECT_EQ(rc, 2) << out;
+    EXPECT_NE(out.find("interrupted"), std::string::npos) << out;
+    EXPECT_NE(out.find("計算：計算結果が得られませんでした。"), std::string::npos) << out;
+    EXPECT_TRUE(std::filesystem::exists(dir / "answer1.dmp"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "answer2.dmp"));
+
     // Errors: a missing file, a bad thread count, refused settings.
     EXPECT_EQ(kt::runCommand(cli + " calc " + (dir / "missing.SDW").string(), &out), 2);
     EXPECT_EQ(kt::runCommand(cli + " calc " + (dir / "nothing.SDW").string() + " --threads 0",
