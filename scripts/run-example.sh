@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The main job on the bundled example section: build, summarise the quay-wall backfill
-# section, run its calculation (dump files into out/), then write it back in the current
-# layout.
+# section, run its calculation (dump files into out/), draw its calculation figure
+# (out/SBPLOT01.VOV and out/quay_backfill.pdf), then write it back in the current layout.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh build
@@ -14,4 +14,5 @@ if [ "$status" -ge 2 ]; then
   echo "run-example: the calculation failed (exit code $status)" >&2
   exit "$status"
 fi
+build/keltora plot examples/quay_backfill.SDW --workdir out -o out/quay_backfill.pdf
 build/keltora save examples/quay_backfill.SDW -o out/quay_backfill.SDW

@@ -42,7 +42,8 @@ ProgramOutcome startAndWait(const std::string& command, const std::vector<std::s
     argvStrings.push_back(command);
     argvStrings.insert(argvStrings.end(), args.begin(), args.end());
     std::vector<char*> argv;
-    for (auto& s : argvStrings) argv.push_back(s.data());
+    for (auto& s : argvStrings)
+        argv.push_back(s.data());
     argv.push_back(nullptr);
 
     posix_spawn_file_actions_t actions;

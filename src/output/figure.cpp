@@ -105,8 +105,7 @@ void FigureBuilder::arc(Point2 from, Point2 to, Point2 centre, int direction, in
     figure_.items.push_back(std::move(it));
 }
 
-void FigureBuilder::arrow(Point2 tail, Point2 tip, double size1, double size2, int style,
-                          int layer)
+void FigureBuilder::arrow(Point2 tail, Point2 tip, double size1, double size2, int style, int layer)
 {
     FigureItem it;
     it.kind = FigureItemKind::Arrow;
@@ -160,14 +159,20 @@ bool isCircular(int method)
            method == kMethodBishop || method == kMethodBishopModified;
 }
 
-bool isBishop(int method) { return method == kMethodBishop || method == kMethodBishopModified; }
+bool isBishop(int method)
+{
+    return method == kMethodBishop || method == kMethodBishopModified;
+}
 
 int decimals(const SlopeModel& m, int slot)
 {
     return std::clamp(m.draw.decimals[static_cast<size_t>(slot)], 0, 15);
 }
 
-double drawSize(const SlopeModel& m, int slot) { return m.draw.sizes[static_cast<size_t>(slot)]; }
+double drawSize(const SlopeModel& m, int slot)
+{
+    return m.draw.sizes[static_cast<size_t>(slot)];
+}
 
 const char* titleText(int method)
 {
@@ -211,7 +216,8 @@ void graduationSpacing(double S, double& d, double& D)
     static const double ticks[] = {0.1, 0.2, 0.5, 1, 2, 5, 10, 20, 50, 100};
     static const double labels[] = {0.5, 1, 2.5, 5, 10, 25, 50, 100, 250, 500};
     size_t i = 0;
-    while (i < 9 && !(S < below[i])) ++i;
+    while (i < 9 && !(S < below[i]))
+        ++i;
     i = std::min<size_t>(i + 1, 9);
     d = ticks[i];
     D = labels[i];
@@ -224,7 +230,8 @@ template <typename Fn> void forMultiples(double lo, double hi, double step, Fn&&
     const double last = std::floor(hi / step + kTolCoincident);
     if (!(last - first < 5000.0)) return;
     // "+ 0.0" turns the -0 of ceil(-0.1) into 0, so no label reads "-0".
-    for (double k = first; k <= last; k += 1.0) fn(k * step + 0.0);
+    for (double k = first; k <= last; k += 1.0)
+        fn(k * step + 0.0);
 }
 
 void composeGraduations(FigureBuilder& b)
@@ -234,8 +241,7 @@ void composeGraduations(FigureBuilder& b)
     graduationSpacing(S, d, D);
     const double s = b.metresPerMm();
     const double left = b.windowXmin() + 10.0 * s, right = b.windowXmin() + b.width() * s;
-    const double bottom = b.windowYmin() + 10.0 * s,
-                 top = b.windowYmin() + (b.height() - 10.0) * s;
+    const double bottom = b.windowYmin() + 10.0 * s, top = b.windowYmin() + (b.height() - 10.0) * s;
     const char* fmt = S < 10.1 ? "%3.1f" : "%1.0f";
     const ClipRect& o = b.outer();
     forMultiples(left, right, d, [&](double x) {
@@ -430,8 +436,10 @@ double raiseToGround(const FigureBuilder& b, const PolygonTable* poly, double x,
             if (!p || !q) continue;
             if (x < std::min(p->x, q->x) || x > std::max(p->x, q->x)) continue;
             double yy;
-            if (std::fabs(q->x - p->x) <= kTolBreakpoint) yy = std::max(p->y, q->y);
-            else yy = p->y + (q->y - p->y) * (x - p->x) / (q->x - p->x);
+            if (std::fabs(q->x - p->x) <= kTolBreakpoint)
+                yy = std::max(p->y, q->y);
+            else
+                yy = p->y + (q->y - p->y) * (x - p->x) / (q->x - p->x);
             y = std::max(y, yy);
         }
     }

@@ -21,7 +21,7 @@ struct ClipRect {
 std::optional<std::pair<Point2, Point2>> clipSegment(Point2 a, Point2 b, const ClipRect& r);
 
 class FigureBuilder {
-public:
+  public:
     FigureBuilder(const SlopeModel& model, Figure& figure);
 
     const SlopeModel& model() const { return model_; }
@@ -55,7 +55,7 @@ public:
     // A raised unit digit ("２", "３") at half size after a text that ends at x.
     void raisedUnit(double x, double y, double t, const char* digit, int layer);
 
-private:
+  private:
     const SlopeModel& model_;
     Figure& figure_;
     double w_, h_, s_, xmin_, ymin_;

@@ -57,9 +57,12 @@ std::vector<std::vector<int>> soilOutlineLoops(const SlopeModel& m, const Polygo
             bool found = false;
             for (size_t k = 0; k < remaining.size() && !found; ++k) {
                 if (used[k]) continue;
-                if (remaining[k].first == end) loop.push_back(remaining[k].second);
-                else if (remaining[k].second == end) loop.push_back(remaining[k].first);
-                else continue;
+                if (remaining[k].first == end)
+                    loop.push_back(remaining[k].second);
+                else if (remaining[k].second == end)
+                    loop.push_back(remaining[k].first);
+                else
+                    continue;
                 used[k] = true;
                 found = true;
             }
@@ -86,8 +89,10 @@ Crossing highestCrossing(const SlopeModel& m, const std::vector<std::vector<int>
             if (x < std::min(p.x, q.x) - kTolParameter || x > std::max(p.x, q.x) + kTolParameter)
                 continue;
             double y;
-            if (std::fabs(q.x - p.x) <= kTolBreakpoint) y = std::min(p.y, q.y);
-            else y = p.y + (q.y - p.y) * (x - p.x) / (q.x - p.x);
+            if (std::fabs(q.x - p.x) <= kTolBreakpoint)
+                y = std::min(p.y, q.y);
+            else
+                y = p.y + (q.y - p.y) * (x - p.x) / (q.x - p.x);
             if (!best.found || y > best.y) best = {l, k, y, true};
         }
     }
@@ -136,14 +141,17 @@ std::vector<Point2> surchargeProfile(const SlopeModel& model, const PolygonTable
     };
     auto meanY = [](const std::vector<Point2>& v) {
         double s = 0;
-        for (Point2 p : v) s += p.y;
+        for (Point2 p : v)
+            s += p.y;
         return v.empty() ? 0.0 : s / static_cast<double>(v.size());
     };
     const std::vector<Point2>* between = nullptr;
     if (okF && okB) {
         const bool wf = within(fwd), wb = within(bwd);
-        if (wf != wb) between = wf ? &fwd : &bwd;
-        else between = meanY(fwd) >= meanY(bwd) ? &fwd : &bwd;
+        if (wf != wb)
+            between = wf ? &fwd : &bwd;
+        else
+            between = meanY(fwd) >= meanY(bwd) ? &fwd : &bwd;
     } else if (okF) {
         between = &fwd;
     } else if (okB) {
@@ -157,7 +165,8 @@ std::vector<Point2> surchargeProfile(const SlopeModel& model, const PolygonTable
         if (std::fabs(p.x - profile.back().x) <= kTolBreakpoint) return;
         if (profile.size() < kMaxProfilePoints) profile.push_back(p);
     };
-    for (Point2 p : *between) append(p);
+    for (Point2 p : *between)
+        append(p);
     const Point2 end{x2, c.y};
     if (profile.size() > 1 && std::fabs(end.x - profile.back().x) <= kTolBreakpoint)
         profile.back() = end;
@@ -238,7 +247,8 @@ void composeSurcharges(FigureBuilder& b, const FigureResults& results, const Pol
             b.line(loadLine[k], loadLine[k + 1], kLayerSurcharge, in);
 
         double top = -1e300;
-        for (Point2 p : loadLine) top = std::max(top, p.y);
+        for (Point2 p : loadLine)
+            top = std::max(top, p.y);
         if (t >= kTolSize) {
             const double xs = surface.front().x, xe = surface.back().x;
             const int n = std::max(
@@ -253,8 +263,7 @@ void composeSurcharges(FigureBuilder& b, const FigureResults& results, const Pol
             }
             for (int end = 0; end < 2; ++end) {
                 const double q = end == 0 ? q1 : q2;
-                if (m.draw.surchargeLabelMode[static_cast<size_t>(end)][i] < 0 ||
-                    !(q > kTolSize))
+                if (m.draw.surchargeLabelMode[static_cast<size_t>(end)][i] < 0 || !(q > kTolSize))
                     continue;
                 const std::string s = cformat("%7.*f kN/m", dQ, q);
                 const Point2 p = b.toPaper(m.draw.surchargeLabelX[static_cast<size_t>(end)][i],
@@ -295,9 +304,12 @@ void composeForces(FigureBuilder& b, const FigureResults& results)
         const double width = figureTextWidth(s, t);
         const double mid = (tail.x + tip.x) / 2.0;
         Point2 at;
-        if (style == 1) at = {mid - width / 2.0, tip.y + t / 4.0};
-        else if (style == 2) at = {mid - width / 2.0, tip.y - t / 4.0 - t};
-        else at = {dir > 0 ? tail.x - t - width : tail.x + t, tip.y - t / 2.0};
+        if (style == 1)
+            at = {mid - width / 2.0, tip.y + t / 4.0};
+        else if (style == 2)
+            at = {mid - width / 2.0, tip.y - t / 4.0 - t};
+        else
+            at = {dir > 0 ? tail.x - t - width : tail.x + t, tip.y - t / 2.0};
         b.text(at, t, s, kLayerForces);
     }
 }

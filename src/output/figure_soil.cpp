@@ -33,11 +33,9 @@ SoilLines soilLines(const SlopeModel& m, const SoilBlock& blk, bool compact)
 
     const bool sameWeights = std::fabs(gt - gte) < kTolCoincident;
     if (sameWeights || std::fabs(m.conditions.seismicCoefficient) > kTolBreakpoint)
-        out.main.push_back(
-            {cformat(compact ? "γt=%4.*fkN/m" : "γt =%6.*f kN/m", dW, gt), "３"});
+        out.main.push_back({cformat(compact ? "γt=%4.*fkN/m" : "γt =%6.*f kN/m", dW, gt), "３"});
     if (!sameWeights)
-        out.main.push_back(
-            {cformat(compact ? "γt'=%4.*fkN/m" : "γt'=%6.*f kN/m", dW, gte), "３"});
+        out.main.push_back({cformat(compact ? "γt'=%4.*fkN/m" : "γt'=%6.*f kN/m", dW, gte), "３"});
 
     if (!(std::fabs(K) < kTolCoincident && std::fabs(C0) < kTolCoincident && !drawZero)) {
         std::string c;
@@ -69,8 +67,8 @@ SoilLines soilLines(const SlopeModel& m, const SoilBlock& blk, bool compact)
             {cformat(compact ? "Ｗs=%4.*f kN/m" : "Ｗs =%6.*f kN/m", dW, blk.pileUnitWeight),
              "３"});
         const bool phiM = m.conditions.sandPileFormula == 2;
-        const char* fmt = compact ? (phiM ? "φm=%1.*fﾟ" : "φs=%1.*fﾟ")
-                                  : (phiM ? "φm =%3.*f ﾟ" : "φs =%3.*f ﾟ");
+        const char* fmt =
+            compact ? (phiM ? "φm=%1.*fﾟ" : "φs=%1.*fﾟ") : (phiM ? "φm =%3.*f ﾟ" : "φs =%3.*f ﾟ");
         out.piles.push_back({cformat(fmt, dPhi, blk.pileFrictionAngle), nullptr});
     }
     return out;

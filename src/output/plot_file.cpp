@@ -9,9 +9,15 @@
 namespace keltora {
 namespace {
 
-std::string L(double mm) { return formatPlotLength(mm); }
+std::string L(double mm)
+{
+    return formatPlotLength(mm);
+}
 // Coordinates on the sheet: the drawing window sits 10 mm inside the sheet on every side.
-std::string X(double mm) { return formatPlotLength(mm + kPlotSheetMargin); }
+std::string X(double mm)
+{
+    return formatPlotLength(mm + kPlotSheetMargin);
+}
 
 std::string record(const FigureItem& it)
 {
@@ -23,9 +29,9 @@ std::string record(const FigureItem& it)
         return "AP" + X(it.p1.x) + "," + X(it.p1.y) + "," + L(it.size) + "," +
                std::to_string(it.style) + "," + std::to_string(it.layer);
     case FigureItemKind::Arc:
-        return "GC" + X(it.p1.x) + "," + X(it.p1.y) + "," + X(it.centre.x) + "," +
-               X(it.centre.y) + "," + X(it.p2.x) + "," + X(it.p2.y) + "," +
-               std::to_string(it.style) + "," + std::to_string(it.layer);
+        return "GC" + X(it.p1.x) + "," + X(it.p1.y) + "," + X(it.centre.x) + "," + X(it.centre.y) +
+               "," + X(it.p2.x) + "," + X(it.p2.y) + "," + std::to_string(it.style) + "," +
+               std::to_string(it.layer);
     case FigureItemKind::Arrow:
         return "AH" + X(it.p1.x) + "," + X(it.p1.y) + "," + X(it.p2.x) + "," + X(it.p2.y) + "," +
                L(it.size) + "," + L(it.size2) + "," + std::to_string(it.style) + "," +
@@ -35,8 +41,8 @@ std::string record(const FigureItem& it)
         std::string text = it.text;
         for (char& c : text)
             if (c == '\r' || c == '\n') c = ' ';
-        return "VJ" + X(it.p1.x) + "," + X(it.p1.y) + "," + L(it.size) + "," + L(it.size2) +
-               "," + L(0.0) + "," + std::to_string(it.layer) + "," + text;
+        return "VJ" + X(it.p1.x) + "," + X(it.p1.y) + "," + L(it.size) + "," + L(it.size2) + "," +
+               L(0.0) + "," + std::to_string(it.layer) + "," + text;
     }
     }
     return {};
@@ -44,7 +50,10 @@ std::string record(const FigureItem& it)
 
 } // namespace
 
-std::string formatPlotLength(double mm) { return cformat("%1.0lf", mm * kPlotUnitsPerMm); }
+std::string formatPlotLength(double mm)
+{
+    return cformat("%1.0lf", mm * kPlotUnitsPerMm);
+}
 
 int plotLayerPenWidth(int layer)
 {
@@ -80,7 +89,8 @@ std::string plotFileText(const Figure& figure)
                     t.name));
     for (int layer = 1; layer <= 16; ++layer)
         put(cformat("LY0,%d,7,%d,%02d", plotLayerPenWidth(layer), layer, layer));
-    for (const FigureItem& it : figure.items) put(record(it));
+    for (const FigureItem& it : figure.items)
+        put(record(it));
     return out;
 }
 

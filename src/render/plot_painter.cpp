@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
@@ -145,9 +146,8 @@ double paintPlot(QPainter& painter, const PlotDocument& doc, const QRectF& targe
     const QFont font = referenceFont();
     const double descent = QFontMetricsF(font).descent();
     for (const FigureItem& it : doc.items) {
-        const double widthMm = it.layer >= 1 && it.layer <= 16
-                                   ? doc.penWidth[static_cast<size_t>(it.layer)]
-                                   : 0.13;
+        const double widthMm =
+            it.layer >= 1 && it.layer <= 16 ? doc.penWidth[static_cast<size_t>(it.layer)] : 0.13;
         QPen pen(options.ink, std::max(widthMm * map.k, options.minPenPixels));
         pen.setCapStyle(Qt::RoundCap);
         pen.setJoinStyle(Qt::RoundJoin);
@@ -170,8 +170,8 @@ bool exportPlotPdf(const PlotDocument& doc, const QString& path, QString* error)
     writer.setTitle(QString::fromStdString(doc.name));
     writer.setCreator(QStringLiteral("keltora-plotter"));
     writer.setResolution(1200);
-    const QPageSize size(QSizeF(doc.sheetWidth, doc.sheetHeight), QPageSize::Millimeter,
-                         QString(), QPageSize::ExactMatch);
+    const QPageSize size(QSizeF(doc.sheetWidth, doc.sheetHeight), QPageSize::Millimeter, QString(),
+                         QPageSize::ExactMatch);
     writer.setPageLayout(QPageLayout(size, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
     QPainter painter;
     if (!painter.begin(&writer)) {
@@ -212,8 +212,7 @@ bool exportPlotSvg(const PlotDocument& doc, const QString& path, QString* error)
     return true;
 }
 
-bool exportPlotPng(const PlotDocument& doc, const QString& path, double dotsPerMm,
-                   QString* error)
+bool exportPlotPng(const PlotDocument& doc, const QString& path, double dotsPerMm, QString* error)
 {
     dotsPerMm = std::clamp(dotsPerMm, 0.5, 40.0);
     const int w = static_cast<int>(std::lround(doc.sheetWidth * dotsPerMm));
@@ -231,6 +230,34 @@ bool exportPlotPng(const PlotDocument& doc, const QString& path, double dotsPerM
         return false;
     }
     return true;
+}
+
+bool exportPlotByExtension(const PlotDocument& doc, const std::string& path, std::string* error)
+{
+    // Fonts and text layout need a GUI application; without a display the offscreen
+    // platform serves.
+    static int argc = 1;
+    static char name[] = "keltora";
+    static char* argv[] = {name, nullptr};
+    if (!QCoreApplication::instance()) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        static QGuiApplication* app = new QGuiApplication(argc, argv);
+        (void)app;
+    }
+    const QString file = QString::fromStdString(path);
+    const QString ext = QFileInfo(file).suffix().toLower();
+    QString message;
+    bool ok = false;
+    if (ext == "pdf")
+        ok = exportPlotPdf(doc, file, &message);
+    else if (ext == "svg")
+        ok = exportPlotSvg(doc, file, &message);
+    else if (ext == "png")
+        ok = exportPlotPng(doc, file, 8.0, &message);
+    else
+        message = QStringLiteral("unknown figure format (use .pdf, .svg or .png): ") + file;
+    if (!ok && error) *error = message.toStdString();
+    return ok;
 }
 
 void printPlot(const PlotDocument& doc, QPrinter& printer)

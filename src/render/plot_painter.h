@@ -31,8 +31,12 @@ QString plotFontFamily();
 // Exports. Each returns false and sets *error when the file cannot be written.
 bool exportPlotPdf(const PlotDocument& doc, const QString& path, QString* error);
 bool exportPlotSvg(const PlotDocument& doc, const QString& path, QString* error);
-bool exportPlotPng(const PlotDocument& doc, const QString& path, double dotsPerMm,
-                   QString* error);
+bool exportPlotPng(const PlotDocument& doc, const QString& path, double dotsPerMm, QString* error);
+
+// Exports by the extension of `path` (.pdf, .svg or .png at 8 dots per mm). Creates an
+// offscreen GUI application when the program has none (the command line). False and
+// *error for an unknown extension or an unwritable file.
+bool exportPlotByExtension(const PlotDocument& doc, const std::string& path, std::string* error);
 
 // Prints on one page of the printer, fitted to its page.
 void printPlot(const PlotDocument& doc, QPrinter& printer);

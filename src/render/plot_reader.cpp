@@ -72,8 +72,8 @@ bool parseRecord(std::string_view line, PlotDocument& doc)
     static const struct {
         const char* code;
         size_t fields;
-    } shapes[] = {{"SC", 4}, {"EM", 4}, {"SZ", 2}, {"LT", 5}, {"LY", 5}, {"DL", 5},
-                  {"AP", 5}, {"GC", 8}, {"AH", 8}, {"VJ", 7}};
+    } shapes[] = {{"SC", 4}, {"EM", 4}, {"SZ", 2}, {"LT", 5}, {"LY", 5},
+                  {"DL", 5}, {"AP", 5}, {"GC", 8}, {"AH", 8}, {"VJ", 7}};
     size_t count = 0;
     for (const auto& s : shapes)
         if (code == s.code) count = s.fields;

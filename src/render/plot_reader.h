@@ -13,13 +13,13 @@
 namespace keltora {
 
 struct PlotDocument {
-    std::string name;                         // line 1, UTF-8
+    std::string name;                           // line 1, UTF-8
     double sheetWidth = 0.0, sheetHeight = 0.0; // SZ (mm); from EM or the items when absent
-    std::array<double, 17> penWidth{};        // mm by layer 1..16 (index 0 unused)
-    std::vector<FigureItem> items;            // sheet millimetres, y upwards, origin lower left
-    int records = 0;                          // drawing and header records read
-    int malformed = 0;                        // records skipped as unreadable
-    std::vector<std::string> problems;        // the first few skipped records, for the user
+    std::array<double, 17> penWidth{};          // mm by layer 1..16 (index 0 unused)
+    std::vector<FigureItem> items;              // sheet millimetres, y upwards, origin lower left
+    int records = 0;                            // drawing and header records read
+    int malformed = 0;                          // records skipped as unreadable
+    std::vector<std::string> problems;          // the first few skipped records, for the user
 
     PlotDocument() { penWidth.fill(0.13); }
 };

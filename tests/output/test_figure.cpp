@@ -104,8 +104,8 @@ TEST(Figure, GraduationSpacingByScale)
 TEST(Figure, ResultBlockRowsByMethod)
 {
     FigureSection circle;
-    auto rows = textsOnLayer(composeFigure(circle.model, circle.results, &circle.polygons),
-                             kLayerResults);
+    auto rows =
+        textsOnLayer(composeFigure(circle.model, circle.results, &circle.polygons), kLayerResults);
     EXPECT_TRUE(hasText(composeFigure(circle.model, circle.results, &circle.polygons),
                         "最小安全率 Fmin       1.363"));
     auto f = composeFigure(circle.model, circle.results, &circle.polygons);
@@ -184,7 +184,9 @@ TEST(Figure, SoilLineRules)
 {
     FigureSection s;
     SoilBlock& clay = s.model.blocks[0];
-    auto soil = [&] { return textsOnLayer(composeFigure(s.model, s.results, &s.polygons), kLayerSoil); };
+    auto soil = [&] {
+        return textsOnLayer(composeFigure(s.model, s.results, &s.polygons), kLayerSoil);
+    };
     auto has = [](const std::vector<std::string>& v, const std::string& t) {
         return std::find(v.begin(), v.end(), t) != v.end();
     };
@@ -208,7 +210,8 @@ TEST(Figure, SoilLineRules)
     clay.cohesionGradient = 0.0;
     clay.baseCohesion = 0.0;
     v = soil();
-    for (const auto& t : v) EXPECT_EQ(t.find("ｃ  ="), std::string::npos) << t;
+    for (const auto& t : v)
+        EXPECT_EQ(t.find("ｃ  ="), std::string::npos) << t;
     EXPECT_FALSE(has(v, "φ  =  0 ﾟ"));
     // The sand (horizontal layout): γt = γt', kh = 0 -> only γt, compact forms side by side.
     s.model.conditions.seismicCoefficient = 0.0;

@@ -21,12 +21,14 @@ struct FigureSection {
     {
         resetModel(model);
         model.title = "盛土 検討ケース１";
-        const double xy[][2] = {{0, 0},  {40, 0}, {40, 5}, {25, 5},
+        const double xy[][2] = {{0, 0},   {40, 0}, {40, 5}, {25, 5},
                                 {15, 10}, {0, 10}, {0, 3},  {40, 3}};
-        for (auto& p : xy) addPoint(model, p[0], p[1]);
+        for (auto& p : xy)
+            addPoint(model, p[0], p[1]);
         const int lines[][2] = {{0, 1}, {1, 7}, {7, 2}, {2, 3}, {3, 4},
                                 {4, 5}, {5, 6}, {6, 0}, {6, 7}};
-        for (auto& l : lines) model.lines[*addLine(model, kBoundaryLine, l[0], l[1])].drawFlag = 1;
+        for (auto& l : lines)
+            model.lines[*addLine(model, kBoundaryLine, l[0], l[1])].drawFlag = 1;
 
         SoilBlock clay;
         clay.seed = {10, 6};

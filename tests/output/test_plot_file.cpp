@@ -97,8 +97,9 @@ TEST(PlotFile, GoldenFiles)
         const char* name;
         int method;
     };
-    for (const Case& c : {Case{"fellenius.VOV", kMethodFellenius}, Case{"bishop.VOV", kMethodBishop},
-                          Case{"line_segments.VOV", kMethodLineBySegments}}) {
+    for (const Case& c :
+         {Case{"fellenius.VOV", kMethodFellenius}, Case{"bishop.VOV", kMethodBishop},
+          Case{"line_segments.VOV", kMethodLineBySegments}}) {
         FigureSection s(c.method);
         if (c.method == kMethodFellenius) {
             s.model.sheetPile.method = 2;
@@ -136,16 +137,17 @@ TEST(PlotFile, WritesFileAndHandOffAndStartsThePlotter)
     ::setenv(kPlotterEnvironment, script.c_str(), 1);
     int idleCalls = 0;
     std::string note;
-    auto m = runPlotCommand(f, dir.path(), [&] { ++idleCalls; }, &note);
+    auto m = runPlotCommand(
+        f, dir.path(), [&] { ++idleCalls; }, &note);
     ::unsetenv(kPlotterEnvironment);
     ASSERT_FALSE(m) << m->text;
     EXPECT_TRUE(note.empty()) << note;
     EXPECT_GE(idleCalls, 1);
     EXPECT_EQ(test::readBytes(dir / kPlotFileName), plotFileBytes(f));
     const std::string root = std::filesystem::canonical(dir.path()).string();
-    EXPECT_EQ(test::readBytes(dir / kPlotHandOffName),
-              root + "/\r\nSBPLOT01.VOV\r\n$$$$$$$$\r\n");
-    EXPECT_EQ(test::readBytes(dir / "seen.txt"), root + "\n" + root + "/\r\nSBPLOT01.VOV\r\n$$$$$$$$\r\n");
+    EXPECT_EQ(test::readBytes(dir / kPlotHandOffName), root + "/\r\nSBPLOT01.VOV\r\n$$$$$$$$\r\n");
+    EXPECT_EQ(test::readBytes(dir / "seen.txt"),
+              root + "\n" + root + "/\r\nSBPLOT01.VOV\r\n$$$$$$$$\r\n");
 
     // A plotter that cannot be started is noted, not an error of the command.
     ::setenv(kPlotterEnvironment, (dir / "no-such-plotter").c_str(), 1);
@@ -163,6 +165,40 @@ TEST(PlotFile, WritesFileAndHandOffAndStartsThePlotter)
     ASSERT_TRUE(m);
     EXPECT_EQ(m->caption, "error");
     EXPECT_FALSE(std::filesystem::exists(missing / kPlotHandOffName));
+}
+
+} // namespace
+} // namespace keltora
+
+namespace keltora {
+namespace {
+
+TEST(PlotCommand, CalculatesAndWritesThePlotFile)
+{
+    test::TempDir dir;
+    std::string out;
+    const std::string cli = test::cliPath().string();
+    const std::string sdw = (test::examplesDir() / "embankment.SDW").string();
+    ASSERT_EQ(test::runCommand("'" + cli + "' plot '" + sdw + "' --workdir '" +
+                                   dir.path().string() + "' 2>&1",
+                               &out),
+              0)
+        << out;
+    const std::string bytes = test::readBytes(dir / kPlotFileName);
+    EXPECT_EQ(bytes.rfind(utf8ToCp932("計算対照図") + "\r\nSC1,0,0,0\r\n", 0), 0u);
+    // The embankment is drawn on A4: the circle's arc and the minimum factor of safety.
+    EXPECT_NE(bytes.find("\r\nSZ28000000,20000000\r\n"), std::string::npos);
+    EXPECT_NE(bytes.find("\r\nGC"), std::string::npos);
+    EXPECT_NE(bytes.find(utf8ToCp932("最小安全率 Fmin")), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(dir / kPlotHandOffName));
+    // A missing section file or a bad option: an error, no plot file.
+    test::TempDir other;
+    EXPECT_EQ(test::runCommand("'" + cli + "' plot '" + (other / "none.SDW").string() +
+                                   "' --workdir '" + other.path().string() + "' 2>&1",
+                               &out),
+              2);
+    EXPECT_FALSE(std::filesystem::exists(other / kPlotFileName));
+    EXPECT_EQ(test::runCommand("'" + cli + "' plot 2>&1", &out), 2);
 }
 
 } // namespace

@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QImage>
 
+#include <cmath>
+
 #include "model/text_encoding.h"
 #include "output/plot_file.h"
 #include "render/plot_painter.h"
@@ -24,7 +26,10 @@ QApplication& app()
     return *a;
 }
 
-std::filesystem::path golden(const char* name) { return test::testDataDir() / "plot" / name; }
+std::filesystem::path golden(const char* name)
+{
+    return test::testDataDir() / "plot" / name;
+}
 
 TEST(PlotReader, ReadsTheGoldenFileBack)
 {
@@ -63,20 +68,19 @@ TEST(PlotReader, ReadsTheGoldenFileBack)
 
 TEST(PlotReader, MalformedRecordsAreSkippedAndCounted)
 {
-    const std::string bytes =
-        utf8ToCp932("計算対照図\r\n"
-                    "SZ28000000,20000000\r\n"
-                    "DL0,0,100,100,4\r\n"
-                    "DL0,0,abc,100,4\r\n"     // not a number
-                    "DL0,0,100\r\n"           // too few fields
-                    "DL0,0,1,2,3,4,5\r\n"     // too many
-                    "GC1,2,3,4,5,6,-1\r\n"    // arc without layer
-                    "XX1,2\r\n"               // unknown code
-                    "Q\r\n"                   // too short
-                    "VJ100,200,300000,300000,0,8,a,b, c\r\n"
-                    "LY0,99999999,7,3,03\r\n" // absurd pen width
-                    "DL1e400,0,1,1,4\r\n"     // out of range
-                    "AP5,5,50000,11,8");      // last line without line end
+    const std::string bytes = utf8ToCp932("計算対照図\r\n"
+                                          "SZ28000000,20000000\r\n"
+                                          "DL0,0,100,100,4\r\n"
+                                          "DL0,0,abc,100,4\r\n"  // not a number
+                                          "DL0,0,100\r\n"        // too few fields
+                                          "DL0,0,1,2,3,4,5\r\n"  // too many
+                                          "GC1,2,3,4,5,6,-1\r\n" // arc without layer
+                                          "XX1,2\r\n"            // unknown code
+                                          "Q\r\n"                // too short
+                                          "VJ100,200,300000,300000,0,8,a,b, c\r\n"
+                                          "LY0,99999999,7,3,03\r\n" // absurd pen width
+                                          "DL1e400,0,1,1,4\r\n"     // out of range
+                                          "AP5,5,50000,11,8");      // last line without line end
     PlotDocument doc = parsePlotFile(bytes);
     EXPECT_EQ(doc.malformed, 8);
     EXPECT_EQ(doc.problems.front(), "DL0,0,abc,100,4");
@@ -85,7 +89,8 @@ TEST(PlotReader, MalformedRecordsAreSkippedAndCounted)
     EXPECT_DOUBLE_EQ(doc.items[2].size, 0.5);
     // Garbage of every kind never crashes.
     std::string noise;
-    for (int i = 0; i < 5000; ++i) noise += static_cast<char>((i * 7919) % 251);
+    for (int i = 0; i < 5000; ++i)
+        noise += static_cast<char>((i * 7919) % 251);
     EXPECT_NO_THROW(parsePlotFile(noise));
     EXPECT_NO_THROW(parsePlotFile(""));
 
@@ -102,7 +107,10 @@ TEST(PlotReader, MalformedRecordsAreSkippedAndCounted)
 }
 
 // Not background: thin pens are antialiased into light grey at 4 dots per mm.
-bool inked(QRgb c) { return qGray(c) < 240; }
+bool inked(QRgb c)
+{
+    return qGray(c) < 240;
+}
 
 TEST(PlotRender, GoldenFileToPngPdfSvg)
 {
@@ -128,12 +136,14 @@ TEST(PlotRender, GoldenFileToPngPdfSvg)
     // Something drawn inside the frame: the section, the circle, texts.
     int inside = 0;
     for (int y = 50; y < 750; ++y)
-        for (int x = 50; x < 1070; ++x) inside += inked(image.pixel(x, y));
+        for (int x = 50; x < 1070; ++x)
+            inside += inked(image.pixel(x, y));
     EXPECT_GT(inside, 5000);
     // The title band text (8 mm high) in the top band, 10..20 mm below the sheet top.
     int title = 0;
     for (int y = 44; y < 80; ++y)
-        for (int x = 300; x < 800; ++x) title += inked(image.pixel(x, y));
+        for (int x = 300; x < 800; ++x)
+            title += inked(image.pixel(x, y));
     EXPECT_GT(title, 500);
 
     const QString pdf = QString::fromStdString((dir / "f.pdf").string());
@@ -176,6 +186,38 @@ TEST(PlotRender, PlotterExportsWithoutAWindow)
                                    "' --png x.png 2>&1",
                                &out),
               0);
+}
+
+TEST(PlotRender, CommandLineRendersTheFigure)
+{
+    test::TempDir dir;
+    const std::string cli = test::cliPath().string();
+    const std::string sdw = (test::examplesDir() / "quay_backfill.SDW").string();
+    std::string out;
+    for (const char* name : {"q.pdf", "q.svg", "q.png"}) {
+        ASSERT_EQ(test::runCommand("'" + cli + "' plot '" + sdw + "' --workdir '" +
+                                       dir.path().string() + "' -o '" + (dir / name).string() +
+                                       "' 2>&1",
+                                   &out),
+                  0)
+            << out;
+        EXPECT_TRUE(std::filesystem::exists(dir / name)) << name;
+    }
+    // The PNG shows the sheet of the example's paper at 8 dots per mm.
+    std::string error;
+    auto doc = readPlotFile(dir / kPlotFileName, &error);
+    ASSERT_TRUE(doc) << error;
+    EXPECT_EQ(doc->malformed, 0);
+    QImage image(QString::fromStdString((dir / "q.png").string()));
+    EXPECT_EQ(image.width(), static_cast<int>(std::lround(doc->sheetWidth * 8.0)));
+    EXPECT_EQ(image.height(), static_cast<int>(std::lround(doc->sheetHeight * 8.0)));
+    // An unknown format is refused.
+    EXPECT_EQ(test::runCommand("'" + cli + "' plot '" + sdw + "' --workdir '" +
+                                   dir.path().string() + "' -o '" + (dir / "q.bmp").string() +
+                                   "' 2>&1",
+                               &out),
+              2);
+    EXPECT_NE(out.find("unknown figure format"), std::string::npos) << out;
 }
 
 } // namespace

@@ -41,21 +41,30 @@ Options parseArgs(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         auto value = [&](std::string& out) {
-            if (i + 1 >= argc) o.error = "missing value after " + a;
-            else out = argv[++i];
+            if (i + 1 >= argc)
+                o.error = "missing value after " + a;
+            else
+                out = argv[++i];
         };
-        if (a == "--pdf") value(o.pdf);
-        else if (a == "--svg") value(o.svg);
-        else if (a == "--png") value(o.png);
+        if (a == "--pdf")
+            value(o.pdf);
+        else if (a == "--svg")
+            value(o.svg);
+        else if (a == "--png")
+            value(o.png);
         else if (a == "--dpi") {
             std::string v;
             value(v);
             o.dotsPerMm = std::atof(v.c_str()) / 25.4;
             if (!(o.dotsPerMm > 0.0)) o.error = "bad --dpi value";
-        } else if (a == "-h" || a == "--help") o.help = true;
-        else if (!a.empty() && a[0] == '-') o.error = "unknown option " + a;
-        else if (o.file.empty()) o.file = a;
-        else o.error = "more than one plot file given";
+        } else if (a == "-h" || a == "--help")
+            o.help = true;
+        else if (!a.empty() && a[0] == '-')
+            o.error = "unknown option " + a;
+        else if (o.file.empty())
+            o.file = a;
+        else
+            o.error = "more than one plot file given";
     }
     return o;
 }
@@ -82,7 +91,8 @@ void reportSkipped(const PlotDocument& doc)
 {
     if (doc.malformed == 0) return;
     std::fprintf(stderr, "keltora-plotter: %d unreadable record(s) skipped\n", doc.malformed);
-    for (const auto& line : doc.problems) std::fprintf(stderr, "  %s\n", line.c_str());
+    for (const auto& line : doc.problems)
+        std::fprintf(stderr, "  %s\n", line.c_str());
 }
 
 int exportAll(const Options& o, const PlotDocument& doc)
@@ -98,15 +108,15 @@ int exportAll(const Options& o, const PlotDocument& doc)
 }
 
 class PlotterWindow : public QMainWindow {
-public:
+  public:
     PlotterWindow(PlotDocument doc, const QString& path)
     {
         view_ = new PlotView(this);
         setCentralWidget(view_);
         view_->setDocument(std::move(doc));
-        setWindowTitle(QStringLiteral("%1 - %2 - keltora-plotter")
-                           .arg(QString::fromStdString(view_->document().name),
-                                QFileInfo(path).fileName()));
+        setWindowTitle(
+            QStringLiteral("%1 - %2 - keltora-plotter")
+                .arg(QString::fromStdString(view_->document().name), QFileInfo(path).fileName()));
         resize(1100, 800);
 
         QToolBar* bar = addToolBar(QStringLiteral("作図"));
@@ -138,7 +148,7 @@ public:
         base_ = QFileInfo(path).completeBaseName();
     }
 
-private:
+  private:
     void print()
     {
         QPrinter printer(QPrinter::HighResolution);
@@ -150,9 +160,9 @@ private:
     void exportAs(const char* kind)
     {
         const QString ext = QString::fromLatin1(kind);
-        const QString path = QFileDialog::getSaveFileName(
-            this, QStringLiteral("書き出し"), base_ + "." + ext,
-            QStringLiteral("%1 (*.%2)").arg(ext.toUpper(), ext));
+        const QString path =
+            QFileDialog::getSaveFileName(this, QStringLiteral("書き出し"), base_ + "." + ext,
+                                         QStringLiteral("%1 (*.%2)").arg(ext.toUpper(), ext));
         if (path.isEmpty()) return;
         QString error;
         bool ok = ext == "pdf"   ? exportPlotPdf(view_->document(), path, &error)

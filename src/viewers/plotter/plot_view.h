@@ -10,7 +10,7 @@
 namespace keltora {
 
 class PlotView : public QWidget {
-public:
+  public:
     explicit PlotView(QWidget* parent = nullptr);
 
     void setDocument(PlotDocument doc);
@@ -21,14 +21,14 @@ public:
     void zoomOut() { zoomBy(0.8, rect().center()); }
     void fitToWindow();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
-private:
+  private:
     QRectF sheetTarget() const;
 
     PlotDocument doc_;

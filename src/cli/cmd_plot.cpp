@@ -1,0 +1,120 @@
+// `keltora plot`: calculates a section, writes its calculation figure as the plot file
+// "SBPLOT01.VOV" (and "DirPath2.inf") into the working folder and renders it to PDF, SVG
+// or PNG.
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+#include "analysis/calculation.h"
+#include "cli/commands.h"
+#include "geometry/block_polygons.h"
+#include "model/c_format.h"
+#include "model/safe_file.h"
+#include "model/sdw_file.h"
+#include "output/figure.h"
+#include "output/plot_file.h"
+#ifdef KELTORA_HAVE_RENDER
+#include "render/plot_painter.h"
+#include "render/plot_reader.h"
+#endif
+
+namespace keltora::cli {
+namespace {
+
+// The results of the run as the figure reads them.
+FigureResults figureResults(const SlopeModel& model, const CalculationResults& r)
+{
+    FigureResults out;
+    out.valid = r.validFlag == kResultsValid && r.hasCritical;
+    out.method = model.conditions.method;
+    out.critical = r.critical;
+    const int grid = r.critical.grid;
+    if (grid >= 1 && grid <= kMaxGrids)
+        out.directionSign = r.minima[static_cast<std::size_t>(grid - 1)].directionSign;
+    out.labels.reserve(r.labels.size());
+    for (const SafetyLabel& s : r.labels)
+        out.labels.push_back({s.f, s.cx, s.cy, s.x, s.y, s.sx, s.sy, s.ex, s.ey, s.csx, s.csy,
+                              s.cex, s.cey, s.rr, s.drawFlag, s.grid, s.showCircle});
+    return out;
+}
+
+const char* kUsage = "usage: keltora plot FILE.SDW [-o FIGURE.pdf|.svg|.png] [--workdir DIR]\n";
+
+int runPlot(const Args& argsIn)
+{
+    Args args = argsIn;
+    std::string workDir = ".", out;
+    takeOption(args, "--workdir", workDir);
+    takeOption(args, "-o", out);
+    if (args.size() != 1) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+#ifndef KELTORA_HAVE_RENDER
+    if (!out.empty()) {
+        std::fprintf(stderr, "keltora plot: this build has no figure rendering (Qt 6); "
+                             "leave out -o to write the plot file only\n");
+        return 2;
+    }
+#endif
+    auto model = std::make_unique<SlopeModel>();
+    resetModel(*model);
+    ReadResult read = readDataFile(*model, args[0]);
+    if (read.status != 0) {
+        printMessage(*read.error);
+        return 2;
+    }
+    for (const Message& w : read.warnings)
+        printMessage(w);
+    std::error_code ec;
+    std::filesystem::create_directories(workDir, ec);
+    if (!std::filesystem::is_directory(workDir, ec)) {
+        std::fprintf(stderr, "keltora plot: %s is not a folder\n", workDir.c_str());
+        return 2;
+    }
+
+    CalcOptions options;
+    options.workDir = workDir;
+    auto results = std::make_unique<CalculationResults>();
+    CalcOutcome outcome = runCalculation(*model, *results, options);
+    for (const Message& m : outcome.messages)
+        printMessage(m);
+    if (outcome.status != 0 || outcome.verdict == Verdict::None || !results->hasCritical) {
+        std::fprintf(stderr, "keltora plot: no calculation result, so no figure\n");
+        return 2;
+    }
+
+    const PolygonTable polygons = buildPolygonTable(*model);
+    const Figure figure = composeFigure(*model, figureResults(*model, *results), &polygons);
+    if (auto m = writePlotFile(figure, workDir)) {
+        printMessage(*m);
+        return 2;
+    }
+    if (auto m = writePlotHandOff(workDir)) {
+        printMessage(*m);
+        return 2;
+    }
+    const auto plotPath = std::filesystem::path(workDir) / kPlotFileName;
+    std::printf("wrote %s\n", plotPath.string().c_str());
+    if (out.empty()) return 0;
+
+#ifdef KELTORA_HAVE_RENDER
+    // The figure is rendered from the plot file as written, so both always agree.
+    std::string error;
+    auto doc = readPlotFile(plotPath, &error);
+    if (!doc || !exportPlotByExtension(*doc, out, &error)) {
+        std::fprintf(stderr, "keltora plot: %s\n", error.c_str());
+        return 2;
+    }
+    std::printf("wrote %s\n", out.c_str());
+#endif
+    return 0;
+}
+
+const CommandRegistrar plot{{"plot", "plot FILE.SDW [-o FIGURE.pdf|.svg|.png] [--workdir DIR]",
+                             "calculate and write the calculation figure: the plot file "
+                             "SBPLOT01.VOV into DIR, and the rendered figure with -o",
+                             runPlot}};
+
+} // namespace
+} // namespace keltora::cli
