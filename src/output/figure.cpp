@@ -55,8 +55,8 @@ std::optional<std::pair<Point2, Point2>> clipSegment(Point2 a, Point2 b, const C
     return std::make_pair(c, d);
 }
 
-FigureBuilder::FigureBuilder(const SlopeModel& model, Figure& figure)
-    : model_(model), figure_(figure)
+FigureBuilder::FigureBuilder(const SlopeModel& model, Figure& figure, const FigureOptions& options)
+    : model_(model), figure_(figure), options_(options)
 {
     const Point2 half = paperHalfSize(model.draw.paper);
     w_ = half.x;
@@ -538,23 +538,29 @@ void composeSafetyLabels(FigureBuilder& b, const FigureResults& r)
 } // namespace
 
 Figure composeFigure(const SlopeModel& model, const FigureResults& results,
-                     const PolygonTable* polygons)
+                     const PolygonTable* polygons, const FigureOptions& options)
 {
     Figure figure;
-    FigureBuilder b(model, figure);
-    composeFrame(b);
-    composeGraduations(b);
-    const double resultBottom = composeResultBlock(b, results);
-    composeSoilTable(b, resultBottom);
-    composeProjectTitle(b);
-    composePointNumbers(b);
-    composeBoundaryLines(b);
-    composeSlipSurfaces(b, results, polygons);
+    FigureBuilder b(model, figure, options);
+    const DisplaySettings& d = model.display;
+    const bool screen = options.screen;
+    if (!screen || d.showFrame != 0) {
+        composeFrame(b);
+        composeGraduations(b);
+        const double resultBottom = composeResultBlock(b, results);
+        composeSoilTable(b, resultBottom);
+        composeProjectTitle(b);
+    }
+    if (!screen) {
+        composePointNumbers(b);
+        composeBoundaryLines(b);
+    }
+    if (!screen || d.showSlipSurfaces != 0) composeSlipSurfaces(b, results, polygons);
     composeSheetPile(b, results);
-    composeSafetyLabels(b, results);
+    if (!screen || d.showCircleCentres != 0) composeSafetyLabels(b, results);
     figure_detail::composeSoilLabels(b);
-    figure_detail::composeSurcharges(b, results, polygons);
-    figure_detail::composeForces(b, results);
+    if (!screen || d.showSurcharge != 0) figure_detail::composeSurcharges(b, results, polygons);
+    if (!screen || d.showForces != 0) figure_detail::composeForces(b, results);
     return figure;
 }
 

@@ -78,6 +78,14 @@ struct FigureResults {
     std::vector<FigureLabel> labels;
 };
 
+// The plot file and the plotter draw the figure as composed by default. The screen view
+// composes it with `screen`: units inline ("kN/m3", "kN/m2") instead of raised digits,
+// each part only under its display switch, and without the point numbers and boundary
+// lines (the screen draws the terrain itself).
+struct FigureOptions {
+    bool screen = false;
+};
+
 // Half sizes (w, h) in mm of the drawing window for a paper code: 1 A4, 2 B4, else A3.
 Point2 paperHalfSize(int paper);
 
@@ -85,7 +93,7 @@ Point2 paperHalfSize(int paper);
 // the surcharge ground profiles and the circle outlines); without them the surcharges are
 // left out and the outline ends are not raised to the ground. Pure: no file access.
 Figure composeFigure(const SlopeModel& model, const FigureResults& results,
-                     const PolygonTable* polygons);
+                     const PolygonTable* polygons, const FigureOptions& options = {});
 
 // The ground profile (section metres) under the strip from x1 to x2: the outline of all
 // blocks that are not water blocks, from its highest crossing at x1 to that at x2. Empty

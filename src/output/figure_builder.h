@@ -22,9 +22,11 @@ std::optional<std::pair<Point2, Point2>> clipSegment(Point2 a, Point2 b, const C
 
 class FigureBuilder {
   public:
-    FigureBuilder(const SlopeModel& model, Figure& figure);
+    FigureBuilder(const SlopeModel& model, Figure& figure, const FigureOptions& options = {});
 
     const SlopeModel& model() const { return model_; }
+    // Composing for the screen view (see FigureOptions).
+    bool screen() const { return options_.screen; }
     double w() const { return w_; }
     double h() const { return h_; }
     double width() const { return 2.0 * w_; }
@@ -58,6 +60,7 @@ class FigureBuilder {
   private:
     const SlopeModel& model_;
     Figure& figure_;
+    FigureOptions options_;
     double w_, h_, s_, xmin_, ymin_;
     ClipRect outer_, inner_;
 };

@@ -270,8 +270,12 @@ void composeSurcharges(FigureBuilder& b, const FigureResults& results, const Pol
                                            m.draw.surchargeLabelY[static_cast<size_t>(end)][i]);
                 const Point2 at{p.x - (static_cast<double>(cp932Length(s)) - 2.0) * t / 4.0,
                                 p.y - t / 2.0};
-                const double width = b.text(at, t, s, kLayerSurcharge);
-                b.raisedUnit(at.x + width, at.y, t, "２", kLayerSurcharge);
+                if (b.screen()) {
+                    b.text(at, t, s + "2", kLayerSurcharge);
+                } else {
+                    const double width = b.text(at, t, s, kLayerSurcharge);
+                    b.raisedUnit(at.x + width, at.y, t, "２", kLayerSurcharge);
+                }
                 top = std::max(top, at.y + t);
             }
             if (bishop)

@@ -21,7 +21,18 @@ struct SoilLines {
     std::vector<SoilItem> piles; // sand pile items
 };
 
-SoilLines soilLines(const SlopeModel& m, const SoilBlock& blk, bool compact)
+// The screen writes units inline ("kN/m3") instead of the raised digits.
+void inlineUnits(SoilLines& lines)
+{
+    for (auto* v : {&lines.main, &lines.piles})
+        for (SoilItem& it : *v)
+            if (it.unit) {
+                it.text += std::string(it.unit) == "３" ? "3" : "2";
+                it.unit = nullptr;
+            }
+}
+
+SoilLines soilLines(const SlopeModel& m, const SoilBlock& blk, bool compact, bool screen)
 {
     const int dW = std::clamp(m.draw.decimals[kDecUnitWeight], 0, 15);
     const int dC = std::clamp(m.draw.decimals[kDecCohesion], 0, 15);
@@ -64,13 +75,16 @@ SoilLines soilLines(const SlopeModel& m, const SoilBlock& blk, bool compact)
         out.piles.push_back(
             {cformat(compact ? "ｎ=%4.3f" : "ｎ  =%6.3f", blk.stressShareRatio), nullptr});
         out.piles.push_back(
-            {cformat(compact ? "Ｗs=%4.*f kN/m" : "Ｗs =%6.*f kN/m", dW, blk.pileUnitWeight),
+            {cformat(compact ? (screen ? "Ｗs=%4.*fkN/m" : "Ｗs=%4.*f kN/m") : "Ｗs =%6.*f kN/m",
+                     dW, blk.pileUnitWeight),
              "３"});
         const bool phiM = m.conditions.sandPileFormula == 2;
-        const char* fmt =
-            compact ? (phiM ? "φm=%1.*fﾟ" : "φs=%1.*fﾟ") : (phiM ? "φm =%3.*f ﾟ" : "φs =%3.*f ﾟ");
+        const char* fmt = compact ? (screen ? (phiM ? "φm=%1.*f ﾟ" : "φs=%1.*f ﾟ")
+                                            : (phiM ? "φm=%1.*fﾟ" : "φs=%1.*fﾟ"))
+                                  : (phiM ? "φm =%3.*f ﾟ" : "φs =%3.*f ﾟ");
         out.piles.push_back({cformat(fmt, dPhi, blk.pileFrictionAngle), nullptr});
     }
+    if (screen) inlineUnits(out);
     return out;
 }
 
@@ -80,7 +94,7 @@ void composeSoilLabels(FigureBuilder& b)
 {
     const SlopeModel& m = b.model();
     const double t = m.draw.sizes[kSizeSoil];
-    if (!(t >= kTolSize)) return;
+    if (!(t >= kTolSize) || (b.screen() && m.display.showSoilInfo == 0)) return;
     const bool tableMode = m.draw.sizes[kSizeSoilLayout] < 0.0;
     for (int i = 0; i < std::min(m.blockCount, kMaxBlocks); ++i) {
         const SoilBlock& blk = m.blocks[static_cast<size_t>(i)];
@@ -92,7 +106,7 @@ void composeSoilLabels(FigureBuilder& b)
                    kLayerSoil);
             continue;
         }
-        SoilLines lines = soilLines(m, blk, blk.labelMode == 2);
+        SoilLines lines = soilLines(m, blk, blk.labelMode == 2, b.screen());
         if (blk.labelMode == 3 || blk.kind == kWaterPressureBlock ||
             blk.kind == kWaterWeightBlock) {
             // A water block shows only its unit weight.
@@ -101,6 +115,7 @@ void composeSoilLabels(FigureBuilder& b)
                                    blk.unitWeight),
                            "３"}};
             lines.piles.clear();
+            if (b.screen()) inlineUnits(lines);
         }
         if (blk.labelMode == 2) {
             double x = p.x;

@@ -398,3 +398,45 @@ TEST(Figure, ClippingAndBadReferences)
 
 } // namespace
 } // namespace keltora
+
+namespace keltora {
+namespace {
+
+TEST(Figure, ScreenCompositionWritesUnitsInlineAndObeysTheSwitches)
+{
+    test::FigureSection s;
+    s.model.display = DisplaySettings{};
+    s.model.display.showSoilInfo = 1;
+    s.model.display.showSurcharge = 1;
+    FigureOptions screen;
+    screen.screen = true;
+    Figure f = composeFigure(s.model, s.results, &s.polygons, screen);
+    EXPECT_TRUE(test::hasText(f, "γt'= 6.000 kN/m3"));
+    EXPECT_TRUE(test::hasText(f, "ｃ  = 1.500･z+10.000 kN/m2"));
+    EXPECT_TRUE(test::hasText(f, " 10.000 kN/m2"));
+    EXPECT_FALSE(test::hasText(f, "３"));
+    EXPECT_FALSE(test::hasText(f, "２"));
+    // Horizontal items follow each other directly: "γt=18.000kN/m3" is 15 bytes.
+    const FigureItem* gamma = nullptr;
+    const FigureItem* c = nullptr;
+    for (const FigureItem& i : f.items) {
+        if (i.text == "γt=18.000kN/m3") gamma = &i;
+        if (i.text == "ｃ=0.000kN/m2") c = &i;
+    }
+    ASSERT_TRUE(gamma && c);
+    EXPECT_NEAR(c->p1.x - gamma->p1.x, 7.5 * 2.5, 1e-9);
+    // The frame is on by default; forces, slip surfaces, point numbers and terrain are not.
+    EXPECT_TRUE(test::hasText(f, "Scale 1:200  "));
+    EXPECT_EQ(test::countItems(f, kLayerForces, FigureItemKind::Line), 0);
+    EXPECT_EQ(test::countItems(f, kLayerCritical, FigureItemKind::Arc), 0);
+    EXPECT_EQ(test::countItems(f, kLayerPointNumbers, FigureItemKind::Text), 0);
+    EXPECT_EQ(test::countItems(f, kLayerBoundary, FigureItemKind::Line), 0);
+    s.model.display.showFrame = 0;
+    s.model.display.showSlipSurfaces = 1;
+    f = composeFigure(s.model, s.results, &s.polygons, screen);
+    EXPECT_FALSE(test::hasText(f, "Scale 1:200  "));
+    EXPECT_EQ(test::countItems(f, kLayerCritical, FigureItemKind::Arc), 1);
+}
+
+} // namespace
+} // namespace keltora
