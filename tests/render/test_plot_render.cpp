@@ -11,6 +11,7 @@
 #include "output/plot_file.h"
 #include "render/plot_painter.h"
 #include "render/plot_reader.h"
+#include "render/plot_view.h"
 #include "test_support.h"
 
 namespace keltora {
@@ -186,6 +187,39 @@ TEST(PlotRender, PlotterExportsWithoutAWindow)
                                    "' --png x.png 2>&1",
                                &out),
               0);
+}
+
+int inkedPixels(const QImage& image, QRect area)
+{
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            n += qGray(image.pixel(x, y)) < 200;
+    return n;
+}
+
+TEST(PlotView, ShowsTheSheetAndZooms)
+{
+    app();
+    std::string error;
+    auto doc = readPlotFile(golden("line_segments.VOV"), &error);
+    ASSERT_TRUE(doc) << error;
+    PlotView view;
+    view.resize(600, 450);
+    view.setDocument(*doc);
+    QImage fitted = view.grab().toImage();
+    // The white sheet fills the middle of the grey view; drawing on it.
+    EXPECT_EQ(fitted.pixelColor(300, 5), QColor(96, 96, 96));
+    EXPECT_GT(inkedPixels(fitted, QRect(60, 60, 480, 330)), 1000);
+    // Zoomed in about the centre, the sheet covers the whole view.
+    view.zoomBy(4.0, QPointF(300, 225));
+    QImage zoomed = view.grab().toImage();
+    EXPECT_NE(zoomed.pixelColor(300, 5), QColor(96, 96, 96));
+    view.fitToWindow();
+    EXPECT_EQ(view.grab().toImage(), fitted);
+    // An empty document draws an empty sheet.
+    view.setDocument(PlotDocument{});
+    EXPECT_FALSE(view.grab().isNull());
 }
 
 TEST(PlotRender, CommandLineRendersTheFigure)

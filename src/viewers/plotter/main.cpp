@@ -21,7 +21,7 @@
 #include "output/plot_file.h"
 #include "render/plot_painter.h"
 #include "render/plot_reader.h"
-#include "viewers/plotter/plot_view.h"
+#include "render/plot_view.h"
 
 namespace {
 
@@ -82,7 +82,10 @@ bool locatePlotFile(const Options& o, std::filesystem::path& path, std::string& 
         return true;
     }
     auto p = readPlotHandOff(kPlotHandOffName, &error);
-    if (!p) return false;
+    if (!p) {
+        error = std::string(kPlotHandOffName) + ": " + error;
+        return false;
+    }
     path = *p;
     return true;
 }
@@ -197,7 +200,10 @@ int main(int argc, char** argv)
     std::filesystem::path path;
     std::string error;
     std::optional<PlotDocument> doc;
-    if (locatePlotFile(o, path, error)) doc = readPlotFile(path, &error);
+    if (locatePlotFile(o, path, error)) {
+        doc = readPlotFile(path, &error);
+        if (!doc) error = path.string() + ": " + error;
+    }
     if (!doc) {
         std::fprintf(stderr, "keltora-plotter: %s\n", error.c_str());
         if (!exporting)

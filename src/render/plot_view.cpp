@@ -1,5 +1,5 @@
 // Drawing area of the plotter: fitted sheet, wheel zoom about the cursor, drag to move.
-#include "viewers/plotter/plot_view.h"
+#include "render/plot_view.h"
 
 #include <QMouseEvent>
 #include <QPainter>

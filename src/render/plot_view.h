@@ -1,5 +1,5 @@
-// The plotter's drawing area: the sheet of a plot file, zoomable with the mouse wheel and
-// movable by dragging.
+// A zoomable view of a plot document: the sheet fitted to the widget, mouse wheel zoom about
+// the cursor, drag to move. Used by the plotter.
 #pragma once
 
 #include <QPointF>
