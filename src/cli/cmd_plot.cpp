@@ -84,6 +84,13 @@ int runPlot(const Args& argsIn)
         return 2;
     }
 
+    // With automatic display switching (a new document's setting), the main window shows
+    // the sheet pile and its passive pressure once results exist; the figure follows the
+    // same switches, so the command line applies that preset too.
+    if (model->display.autoSwitch == 1) {
+        model->display.showSheetPile = 1;
+        model->display.showPassivePressure = 1;
+    }
     const PolygonTable polygons = buildPolygonTable(*model);
     const Figure figure = composeFigure(*model, figureResults(*model, *results), &polygons);
     if (auto m = writePlotFile(figure, workDir)) {
