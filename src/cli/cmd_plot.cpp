@@ -12,6 +12,7 @@
 #include "model/safe_file.h"
 #include "model/sdw_file.h"
 #include "output/figure.h"
+#include "output/figure_results.h"
 #include "output/plot_file.h"
 #ifdef KELTORA_HAVE_RENDER
 #include "render/plot_painter.h"
@@ -20,23 +21,6 @@
 
 namespace keltora::cli {
 namespace {
-
-// The results of the run as the figure reads them.
-FigureResults figureResults(const SlopeModel& model, const CalculationResults& r)
-{
-    FigureResults out;
-    out.valid = r.validFlag == kResultsValid && r.hasCritical;
-    out.method = model.conditions.method;
-    out.critical = r.critical;
-    const int grid = r.critical.grid;
-    if (grid >= 1 && grid <= kMaxGrids)
-        out.directionSign = r.minima[static_cast<std::size_t>(grid - 1)].directionSign;
-    out.labels.reserve(r.labels.size());
-    for (const SafetyLabel& s : r.labels)
-        out.labels.push_back({s.f, s.cx, s.cy, s.x, s.y, s.sx, s.sy, s.ex, s.ey, s.csx, s.csy,
-                              s.cex, s.cey, s.rr, s.drawFlag, s.grid, s.showCircle});
-    return out;
-}
 
 const char* kUsage = "usage: keltora plot FILE.SDW [-o FIGURE.pdf|.svg|.png] [--workdir DIR]\n";
 
@@ -92,7 +76,7 @@ int runPlot(const Args& argsIn)
         model->display.showPassivePressure = 1;
     }
     const PolygonTable polygons = buildPolygonTable(*model);
-    const Figure figure = composeFigure(*model, figureResults(*model, *results), &polygons);
+    const Figure figure = composeFigure(*model, figureResultsFrom(*model, *results), &polygons);
     if (auto m = writePlotFile(figure, workDir)) {
         printMessage(*m);
         return 2;

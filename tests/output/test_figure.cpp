@@ -6,6 +6,7 @@
 
 #include "output/figure.h"
 #include "output/figure_builder.h"
+#include "output/figure_results.h"
 #include "output/test_figure_section.h"
 
 namespace keltora {
@@ -436,6 +437,43 @@ TEST(Figure, ScreenCompositionWritesUnitsInlineAndObeysTheSwitches)
     f = composeFigure(s.model, s.results, &s.polygons, screen);
     EXPECT_FALSE(test::hasText(f, "Scale 1:200  "));
     EXPECT_EQ(test::countItems(f, kLayerCritical, FigureItemKind::Arc), 1);
+}
+
+} // namespace
+} // namespace keltora
+
+namespace keltora {
+namespace {
+
+TEST(Figure, ResultsOfARunMapOntoTheFigure)
+{
+    CalculationResults r;
+    EXPECT_FALSE(figureResultsFrom(SlopeModel{}, r).valid);
+    r.validFlag = kResultsValid;
+    r.hasCritical = true;
+    r.critical.grid = 2;
+    r.critical.f = 1.234;
+    r.minima[1].directionSign = -1;
+    SafetyLabel l;
+    l.cx = 3.0, l.x = 4.0, l.cey = 5.0, l.rr = 6.0, l.drawFlag = -1, l.grid = 2, l.showCircle = 1;
+    r.labels.push_back(l);
+    SlopeModel m;
+    m.conditions.method = kMethodBishop;
+    FigureResults f = figureResultsFrom(m, r);
+    EXPECT_TRUE(f.valid);
+    EXPECT_EQ(f.method, kMethodBishop);
+    EXPECT_EQ(f.directionSign, -1);
+    EXPECT_DOUBLE_EQ(f.critical.f, 1.234);
+    ASSERT_EQ(f.labels.size(), 1u);
+    EXPECT_DOUBLE_EQ(f.labels[0].cx, 3.0);
+    EXPECT_DOUBLE_EQ(f.labels[0].x, 4.0);
+    EXPECT_DOUBLE_EQ(f.labels[0].cey, 5.0);
+    EXPECT_DOUBLE_EQ(f.labels[0].rr, 6.0);
+    EXPECT_EQ(f.labels[0].drawFlag, -1);
+    EXPECT_EQ(f.labels[0].showCircle, 1);
+    // An aborted run draws no results.
+    r.validFlag = kResultsAborted;
+    EXPECT_FALSE(figureResultsFrom(m, r).valid);
 }
 
 } // namespace
