@@ -345,10 +345,7 @@ private:
 
 class Parser {
 public:
-    Parser(LineReader& in, int version, ReadResult& result)
-        : in_(in), version_(version), result_(result)
-    {
-    }
+    Parser(LineReader& in, int version) : in_(in), version_(version) {}
 
     bool has(int since) const { return version_ >= since; }
     void skip(int since = 0)
@@ -371,7 +368,6 @@ public:
 private:
     LineReader& in_;
     int version_;
-    ReadResult& result_;
     int badLines_ = 0;
 };
 
@@ -413,7 +409,7 @@ ReadResult parseDataFile(const std::string& bytes, SlopeModel& target, SdwPart p
     result.version = version;
 
     SlopeModel m = target; // fields the file does not hold keep their values
-    Parser p(in, version, result);
+    Parser p(in, version);
     CalcConditions& c = m.conditions;
 
     p.skip(); // "$   検討条件"
