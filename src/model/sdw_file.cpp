@@ -362,6 +362,8 @@ public:
         if (n < expected) ++badLines_;
     }
     const std::string* raw() { return in_.next(); }
+    // True once a read has run past the end of the file.
+    bool ended() const { return in_.ended(); }
     int badLines() const { return badLines_; }
     void noteBad() { ++badLines_; }
 
@@ -468,7 +470,7 @@ ReadResult parseDataFile(const std::string& bytes, SlopeModel& target, SdwPart p
         p.skip();
         m.referenceLine = CohesionReferenceLine{};
         if (count < 0) count = 0;
-        for (int k = 0; k < count; ++k) {
+        for (int k = 0; k < count && !p.ended(); ++k) {
             double x = 0.0, y = 0.0;
             p.scan("%lf,%lf", 2, &x, &y);
             if (k < kMaxReferenceVertices) {
@@ -551,7 +553,7 @@ ReadResult parseDataFile(const std::string& bytes, SlopeModel& target, SdwPart p
         p.scan("%d", 1, &count);
         p.skip();
         if (count < 0) count = 0;
-        for (int k = 0; k < count; ++k) {
+        for (int k = 0; k < count && !p.ended(); ++k) {
             double y = 0, q = 0, lx = 0, ly = 0;
             int mode = -1;
             p.scan("%lf,%lf,%lf,%lf,%d", 5, &y, &q, &lx, &ly, &mode);
