@@ -102,10 +102,10 @@ int runImportDxf(const Args& argsIn)
         return 2;
     }
     std::printf("stored:    %d points, %d lines\n", ir.pointsStored, ir.linesStored);
-    std::printf("dropped:   %d zero-length, %d duplicate, %d on points beyond %d, "
-                "%d lines beyond %d (%d points beyond %d)\n",
-                ir.zeroLengthSegments, ir.duplicateSegments, ir.segmentsOnDroppedPoints,
-                kDxfMaxPoints, ir.linesDropped, kDxfMaxLines, ir.pointsDropped, kDxfMaxPoints);
+    std::printf("dropped:   points: %d beyond %d; segments: %d duplicate, %d zero-length, "
+                "%d on dropped points, %d beyond %d\n",
+                ir.pointsDropped, kDxfMaxPoints, ir.duplicateSegments, ir.zeroLengthSegments,
+                ir.segmentsOnDroppedPoints, ir.linesDropped, kDxfMaxLines);
     for (const auto& w : ir.warnings)
         printMessage(w);
     int blocks = 0;
