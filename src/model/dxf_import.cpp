@@ -76,11 +76,6 @@ struct Entity {
     std::vector<Pair> pairs;
 };
 
-// Raised inside the reader when a coordinate cannot be read; turned into a message.
-struct BadNumber {
-    size_t line;
-};
-
 const Pair* findFirst(const Entity& e, int code)
 {
     for (const Pair& p : e.pairs)
@@ -88,20 +83,18 @@ const Pair* findFirst(const Entity& e, int code)
     return nullptr;
 }
 
-double realOf(const Pair& p)
-{
-    auto v = parseReal(p.value);
-    if (!v) throw BadNumber{p.line};
-    return *v;
-}
-
-// Walks the entities and collects the segments.
+// Walks the entities and collects the segments. Stops at the first coordinate that cannot
+// be read: a drawing with a damaged number is not imported at all.
 class Collector {
   public:
     explicit Collector(DxfDrawing& d) : d_(d) {}
 
+    // The line of the first coordinate that could not be read.
+    std::optional<size_t> badLine() const { return badLine_; }
+
     void entity(const Entity& e)
     {
+        if (badLine_) return;
         if (e.name == "SECTION") {
             const Pair* name = findFirst(e, 2);
             section_ = name ? trimmed(name->value) : std::string_view();
@@ -132,13 +125,24 @@ class Collector {
              "閉じたポリラインが%d本あります。終点から始点に戻る線分は読み込みません。");
         note(bulgedPolylines_, "円弧を含むポリラインが%d本あります。円弧は直線で結びます。");
         note(incomplete_, "座標が欠けている図形が%d個あります。その図形は読み込みません。");
-        note(countMismatch_, "頂点数(コード90)と座標の数が合わないLWPOLYLINEが%"
-                             "d本あります。座標をそのまま読み込みます。");
+        note(countMismatch_,
+             "頂点数と座標の数が合わないLWPOLYLINEが%d本あります。座標の通りに読み込みます。");
         note(d_.blockSegments, "ブロック定義(BLOCKS)の中の線分%d本も読み込みました。"
                                "挿入位置・尺度・回転は考慮していません。");
     }
 
   private:
+    bool read(const Pair& p, double& out)
+    {
+        auto v = parseReal(p.value);
+        if (!v) {
+            badLine_ = p.line;
+            return false;
+        }
+        out = *v;
+        return true;
+    }
+
     void extend(double x, double y)
     {
         DxfExtents& ex = d_.extents;
@@ -170,10 +174,12 @@ class Collector {
             ++incomplete_;
             return;
         }
-        double x1 = realOf(*p[0]), y1 = realOf(*p[1]), x2 = realOf(*p[2]), y2 = realOf(*p[3]);
-        extend(x1, y1);
-        extend(x2, y2);
-        segment(x1, y1, x2, y2, d_.lineSegments);
+        double c[4];
+        for (int k = 0; k < 4; ++k)
+            if (!read(*p[k], c[k])) return;
+        extend(c[0], c[1]);
+        extend(c[2], c[3]);
+        segment(c[0], c[1], c[2], c[3], d_.lineSegments);
     }
 
     void vertex(const Entity& e)
@@ -186,7 +192,8 @@ class Collector {
             chainOpen_ = false;
             return;
         }
-        double x = realOf(*px), y = realOf(*py);
+        double x = 0.0, y = 0.0;
+        if (!read(*px, x) || !read(*py, y)) return;
         extend(x, y);
         if (chainOpen_) segment(lastX_, lastY_, x, y, d_.polylineSegments);
         lastX_ = x;
@@ -202,16 +209,18 @@ class Collector {
         bool bulged = false;
         std::optional<int> declared;
         for (const Pair& p : e.pairs) {
+            double v = 0.0;
+            if ((p.code == 10 || p.code == 20) && !read(p, v)) return;
             if (p.code == 10) {
                 if (pendingY) broken = true;
-                vertices.push_back({realOf(p), 0.0});
+                vertices.push_back({v, 0.0});
                 pendingY = true;
             } else if (p.code == 20) {
                 if (!pendingY) {
                     broken = true;
                     continue;
                 }
-                vertices.back().y = realOf(p);
+                vertices.back().y = v;
                 pendingY = false;
             } else if (p.code == 42) {
                 auto b = parseReal(p.value);
@@ -244,6 +253,7 @@ class Collector {
     int bulgedPolylines_ = 0;
     int incomplete_ = 0;
     int countMismatch_ = 0;
+    std::optional<size_t> badLine_;
 };
 
 Message notDxf(const std::string& name, const char* why)
@@ -303,35 +313,34 @@ DxfReadResult parseDxf(const std::string& bytesIn, const std::string& displayNam
     Entity current; // pairs before the first code 0 belong to no entity
     bool sawEof = false;
     size_t pairs = 0;
-    try {
-        for (size_t i = 0; i + 1 < lines.size(); i += 2) {
-            auto code = parseGroupCode(lines[i]);
-            if (!code) {
-                r.status = -1;
-                r.error =
-                    notDxf(displayName,
-                           cformat("%zu行目がグループコード(整数)ではありません。", i + 1).c_str());
-                r.drawing = DxfDrawing{};
-                return r;
-            }
-            ++pairs;
-            if (*code == 0) {
-                collector.entity(current);
-                current = Entity{trimmed(lines[i + 1]), {}};
-                if (current.name == "EOF") {
-                    sawEof = true;
-                    break;
-                }
-            } else {
-                current.pairs.push_back({*code, lines[i + 1], i + 2});
-            }
+    for (size_t i = 0; i + 1 < lines.size() && !collector.badLine(); i += 2) {
+        auto code = parseGroupCode(lines[i]);
+        if (!code) {
+            r.status = -1;
+            r.error =
+                notDxf(displayName,
+                       cformat("%zu行目がグループコード(整数)ではありません。", i + 1).c_str());
+            r.drawing = DxfDrawing{};
+            return r;
         }
-        if (!sawEof) collector.entity(current);
-    } catch (const BadNumber& bad) {
+        ++pairs;
+        if (*code == 0) {
+            collector.entity(current);
+            current = Entity{trimmed(lines[i + 1]), {}};
+            if (current.name == "EOF") {
+                sawEof = true;
+                break;
+            }
+        } else {
+            current.pairs.push_back({*code, lines[i + 1], i + 2});
+        }
+    }
+    if (!sawEof) collector.entity(current);
+    if (auto bad = collector.badLine()) {
         r.status = -1;
         r.error = Message{
             cformat("DXFファイル %s の%zu行目の座標値が読めません。読み込みを中止しました。",
-                    displayName.c_str(), bad.line),
+                    displayName.c_str(), *bad),
             "error"};
         r.drawing = DxfDrawing{};
         return r;
