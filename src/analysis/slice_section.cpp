@@ -83,10 +83,13 @@ double arcHeight(double cx, double cy, double rr, double x)
 PreparedSection::PreparedSection(const SlopeModel& model, const PolygonTable& polygons)
     : boundary(boundaryEdges(model)), conditions(model.conditions),
       referenceLine(model.referenceLine), sheetPile(model.sheetPile),
-      direction(model.activeCircle().direction), decimals(model.draw.decimals[kDecSafetyFactor])
+      direction(model.activeCircle().direction),
+      // Beyond 0..15 decimals the cut of the factor of safety has no meaning (negative
+      // counts would raise f by whole units, large ones overflow).
+      decimals(std::clamp(model.draw.decimals[kDecSafetyFactor], 0, 15))
 {
     // Slices narrower than the loop tolerance cannot be walked (and zero or a negative
-    // width would never end the walk).
+    // width would never end the walk); an infinite width means one slice per sub-interval.
     sliceWidth = conditions.sliceWidth >= kTolLoop ? conditions.sliceWidth : kTolLoop;
 
     const int points = std::min(model.pointCount, kMaxPoints);

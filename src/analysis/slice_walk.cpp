@@ -66,7 +66,7 @@ class Walker {
                                b.top - (a.top - b.top), a.bottom + (a.bottom - b.bottom),
                                b.bottom - (a.bottom - b.bottom)});
         }
-        const double m = std::ceil((prev - cur) / s_.sliceWidth);
+        const double m = std::max(1.0, std::ceil((prev - cur) / s_.sliceWidth));
         const double w = (prev - cur) / m;
         // x1 accumulates by repeated subtraction, as the slices are laid from the right;
         // each slice's left end is the next one's right end, height included.
