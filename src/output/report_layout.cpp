@@ -477,6 +477,19 @@ std::vector<std::string> reportFilesInFolder(const fs::path& folder)
     return names;
 }
 
+std::vector<fs::path> reportFormFolders(const fs::path& dataFolder, const fs::path& extraFolder,
+                                        const fs::path& programFolder)
+{
+    std::vector<fs::path> dirs;
+    for (const fs::path& d : {dataFolder, extraFolder, programFolder,
+                              programFolder.empty() ? fs::path() : programFolder / "forms"})
+        if (!d.empty()) dirs.push_back(d);
+    // This file lies in src/output of the source tree.
+    const fs::path source = fs::path(__FILE__).parent_path().parent_path().parent_path();
+    if (source.is_absolute()) dirs.push_back(source / "forms");
+    return dirs;
+}
+
 ReportLayout layoutReport(const fs::path& folder, const std::vector<std::string>& files,
                           FormLibrary& forms)
 {

@@ -13,7 +13,7 @@
 namespace keltora {
 
 // The text grid of one page body (between the running head and the running foot).
-inline constexpr int kReportPageColumns = 90;
+inline constexpr int kReportPageColumns = 96;
 inline constexpr int kReportPageLines = 62;
 
 // Columns a character takes: 1 for ASCII and half-width katakana (one byte in CP932),
@@ -84,6 +84,12 @@ std::optional<ReportHandOff> readReportHandOff(const std::filesystem::path& file
 // The report data files of a run in their natural order: the check list, then per level
 // the result list, the factor-of-safety list and the minimum file.
 std::vector<std::string> reportFilesInFolder(const std::filesystem::path& folder);
+
+// Where forms are looked up, in order: the data folder, an extra folder (may be empty),
+// the program's folder and its "forms" subfolder, and the source tree's "forms".
+std::vector<std::filesystem::path> reportFormFolders(const std::filesystem::path& dataFolder,
+                                                     const std::filesystem::path& extraFolder,
+                                                     const std::filesystem::path& programFolder);
 
 // Reads and lays out files of a folder (a file that cannot be read becomes a warning).
 ReportLayout layoutReport(const std::filesystem::path& folder,
