@@ -155,7 +155,7 @@ def minimum_files():
             text, sym = label.strip().rsplit(" ", 1)
         else:
             text, sym = label.strip(), ""
-        return ("　　" + pad(text, 28) + pad(sym, 20) + "＝ " + ph(n, w) +
+        return ("　　" + pad(text, 28) + pad(sym, 20) + "＝ " + " " * (10 - w) + ph(n, w) +
                 ("  " + unit if unit else ""))
 
     def circle_block(extra):
@@ -305,7 +305,8 @@ def check_list():
           ["入力データの確認", HEAVY, "（地形線の表の続き）"] + lhead)
 
     def kv(label, n, w, unit=""):
-        return "　　" + pad(label, 50) + "＝ " + ph(n, w) + ("  " + unit if unit else "")
+        return ("　　" + pad(label, 50) + "＝ " + " " * (8 - min(w, 8)) + ph(n, w) +
+                ("  " + unit if unit else ""))
 
     write("SB_CHK21.PFM", "チェックリスト　計算条件", 1, section("3. 計算条件") + [
         "",

@@ -540,6 +540,21 @@ private:
 
 } // namespace
 
+ReportInput reportInputFrom(const SlopeModel& model, const CalculationResults& results,
+                            std::string dataPathWithoutExtension)
+{
+    ReportInput in;
+    in.model = &model;
+    in.resultsValid = results.validFlag == kResultsValid;
+    for (std::size_t g = 0; g < in.levels.size(); ++g) {
+        const auto& table = results.tables[g];
+        const std::size_t n = std::min(table.size(), kGridTableCapacity);
+        in.levels[g].assign(table.begin(), table.begin() + static_cast<std::ptrdiff_t>(n));
+    }
+    in.dataPathWithoutExtension = std::move(dataPathWithoutExtension);
+    return in;
+}
+
 std::vector<std::string> staleReportFileNames()
 {
     std::vector<std::string> names;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/results.h"
 #include "analysis/slip_result.h"
 #include "model/model.h"
 #include "output/report_pdt.h"
@@ -31,6 +32,11 @@ struct ReportOutcome {
     int status = 0;
     ReportFileLog log;
 };
+
+// The report input of a finished calculation: each grid's table as far as the result
+// table can show it (kGridTableCapacity records).
+ReportInput reportInputFrom(const SlopeModel& model, const CalculationResults& results,
+                            std::string dataPathWithoutExtension);
 
 // Deletes the report files of an earlier run in dir, then writes this run's files there.
 ReportOutcome writeReportData(const ReportInput& input, const std::filesystem::path& dir);

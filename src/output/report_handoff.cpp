@@ -102,3 +102,23 @@ int startReportViewer(const std::string& command, const std::filesystem::path& w
 }
 
 } // namespace keltora
+
+#include "output/report_check_list.h"
+
+namespace keltora {
+
+ReportCommandOutcome runReportCommand(const ReportInput& input, const std::filesystem::path& dir,
+                                      bool startViewer, const std::function<void()>& idle)
+{
+    ReportCommandOutcome out;
+    ReportOutcome data = writeReportData(input, dir);
+    out.reportStatus = data.status;
+    out.log = std::move(data.log);
+    if (input.model != nullptr)
+        writeCheckList(*input.model, input.dataPathWithoutExtension, dir, out.log);
+    writeHandOffFile(dir, out.reportStatus != 0, out.log);
+    if (startViewer) out.viewerStatus = startReportViewer(reportViewerCommand(), dir, idle);
+    return out;
+}
+
+} // namespace keltora

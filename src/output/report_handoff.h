@@ -34,3 +34,21 @@ int runProgramAndWait(const std::string& command, bool shell, const std::vector<
                       const std::filesystem::path& workDir, const std::function<void()>& idle);
 
 } // namespace keltora
+
+#include "output/report_files.h"
+
+namespace keltora {
+
+struct ReportCommandOutcome {
+    int reportStatus = 1;  // writeReportData's status
+    int viewerStatus = -1; // startReportViewer's status; -1 when not started
+    ReportFileLog log;     // all files written and every message, in order
+};
+
+// The report command: the report data, the check list and the hand-off file in startDir,
+// then (when startViewer) the viewer, waited for.
+ReportCommandOutcome runReportCommand(const ReportInput& input,
+                                      const std::filesystem::path& startDir, bool startViewer,
+                                      const std::function<void()>& idle = {});
+
+} // namespace keltora
