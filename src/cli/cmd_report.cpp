@@ -26,8 +26,7 @@ namespace fs = std::filesystem;
 const char* const kUsage = "report FILE.SDW [-o REPORT.pdf] [--workdir DIR] [--threads N]";
 
 #ifdef KELTORA_HAVE_RENDER
-bool renderPdf(const fs::path& workDir, const std::vector<std::string>& files,
-               const fs::path& pdf)
+bool renderPdf(const fs::path& workDir, const std::vector<std::string>& files, const fs::path& pdf)
 {
     // Without a display the offscreen platform paints just as well.
     if (std::getenv("QT_QPA_PLATFORM") == nullptr && std::getenv("DISPLAY") == nullptr &&
@@ -41,7 +40,8 @@ bool renderPdf(const fs::path& workDir, const std::vector<std::string>& files,
     const fs::path program = fs::read_symlink("/proc/self/exe", ec).parent_path();
     FormLibrary forms(reportFormFolders(workDir, {}, program));
     ReportLayout layout = layoutReport(workDir, files, forms);
-    for (const auto& w : layout.warnings) std::fprintf(stderr, "%s\n", w.c_str());
+    for (const auto& w : layout.warnings)
+        std::fprintf(stderr, "%s\n", w.c_str());
     QString error;
     if (!exportReportPdf(layout, QString::fromStdString(pdf.string()), &error)) {
         std::fprintf(stderr, "%s\n", error.toStdString().c_str());
@@ -61,9 +61,9 @@ int runReport(const Args& argsIn)
     const bool haveThreads = takeOption(args, "--threads", threadsText);
     int threads = 0;
     char tail = 0;
-    if (args.size() != 1 || (haveThreads && (cscan(threadsText.c_str(), "%d%c", &threads, &tail) !=
-                                                 1 ||
-                                             threads < 1 || threads > 256))) {
+    if (args.size() != 1 ||
+        (haveThreads && (cscan(threadsText.c_str(), "%d%c", &threads, &tail) != 1 || threads < 1 ||
+                         threads > 256))) {
         std::fprintf(stderr, "usage: keltora %s\n", kUsage);
         return 2;
     }
@@ -74,7 +74,8 @@ int runReport(const Args& argsIn)
         printMessage(*read.error);
         return 2;
     }
-    for (const Message& w : read.warnings) printMessage(w);
+    for (const Message& w : read.warnings)
+        printMessage(w);
     std::error_code ec;
     fs::create_directories(workDir, ec);
     if (!fs::is_directory(workDir, ec)) {
@@ -88,18 +89,20 @@ int runReport(const Args& argsIn)
     auto results = std::make_unique<CalculationResults>();
     std::fprintf(stderr, "calculating %s ...\n", args[0].c_str());
     CalcOutcome outcome = runCalculation(*model, *results, options);
-    for (const Message& m : outcome.messages) printMessage(m);
+    for (const Message& m : outcome.messages)
+        printMessage(m);
 
     fs::path dataPath = fs::absolute(args[0], ec).lexically_normal();
     dataPath.replace_extension();
     const ReportInput input = reportInputFrom(*model, *results, dataPath.string());
     ReportCommandOutcome report = runReportCommand(input, workDir, false);
-    for (const Message& m : report.log.messages) printMessage(m);
+    for (const Message& m : report.log.messages)
+        printMessage(m);
     std::printf("report data in %s: %zu files\n", workDir.c_str(), report.log.written.size());
 
-    const std::vector<std::string> files =
-        report.reportStatus == 0 ? reportFilesInFolder(workDir)
-                                 : std::vector<std::string>{"SB_CHECK.PDT"};
+    const std::vector<std::string> files = report.reportStatus == 0
+                                               ? reportFilesInFolder(workDir)
+                                               : std::vector<std::string>{"SB_CHECK.PDT"};
     if (pdf.empty()) pdf = (fs::path(workDir) / "report.pdf").string();
 #ifdef KELTORA_HAVE_RENDER
     return renderPdf(workDir, files, pdf) ? 0 : 2;

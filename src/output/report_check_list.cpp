@@ -15,8 +15,14 @@ namespace {
 constexpr int kOutlineRow = 15; // boundary point numbers per row
 constexpr double kPileLengthTolerance = 0.0001;
 
-std::string f83(double v) { return cformat("%8.3f", v); }
-std::string d3(int v) { return cformat("%3d", v); }
+std::string f83(double v)
+{
+    return cformat("%8.3f", v);
+}
+std::string d3(int v)
+{
+    return cformat("%3d", v);
+}
 
 struct TripleEntry {
     int index;

@@ -31,7 +31,10 @@ char familyLetter(Family f)
     return 'C';
 }
 
-std::string levelText(int k) { return std::string(1, static_cast<char>('0' + k)) + "次"; }
+std::string levelText(int k)
+{
+    return std::string(1, static_cast<char>('0' + k)) + "次";
+}
 
 // Line 1 of the files: kind 0 result list, 1 factor-of-safety list, 2 minimum.
 std::string fileTitle(int method, int k, int kind)
@@ -40,28 +43,32 @@ std::string fileTitle(int method, int k, int kind)
     switch (method) {
     case kMethodFellenius:
         return "修正フェレニウス" + lv +
-               (kind == 0 ? " 計算結果一覧表" : kind == 1 ? " 安全率一覧表" : " 最小安全率");
+               (kind == 0   ? " 計算結果一覧表"
+                : kind == 1 ? " 安全率一覧表"
+                            : " 最小安全率");
     case kMethodTschebotarioff:
         return "チェボタリオフ" + lv +
-               (kind == 0 ? " 計算結果一覧表" : kind == 1 ? " 安全率一覧表" : " 最小安全率");
+               (kind == 0   ? " 計算結果一覧表"
+                : kind == 1 ? " 安全率一覧表"
+                            : " 最小安全率");
     case kMethodBishop:
         if (kind == 2) return "簡易ﾋﾞｼｮｯﾌﾟ " + lv + " 最小安全率";
         return "簡易ビショップ" + lv + (kind == 0 ? " 計算結果一覧表" : " 安全率一覧表");
     case kMethodBishopModified:
         if (kind == 2) return "簡易ﾋﾞｼｮｯﾌﾟ-修正式 " + lv + " 最小安全率";
         return "簡易ビショップ-修正式 " + lv + (kind == 0 ? " 計算結果一覧表" : " 安全率一覧表");
-    default: return kind == 0 ? "直線ｽﾍﾞﾘ" + lv + "計算結果一覧表" : "直線すべり" + lv + "最小安全率";
+    default:
+        return kind == 0 ? "直線ｽﾍﾞﾘ" + lv + "計算結果一覧表" : "直線すべり" + lv + "最小安全率";
     }
 }
 
 // Line 1 of the generated forms: role 0 header, 1 data, 2 footer.
 std::string formComment(int method, int role)
 {
-    static const char* const header[] = {
-        "円形すべり(修正フェレニウス法)ヘッダーファイル",
-        "円形すべり(チェボタリオフ法)  ヘッダーファイル",
-        "円形すべり(ビショップ法)　　　ヘッダーファイル",
-        "円形すべり(ビショップ法-修正式)ヘッダーファイル"};
+    static const char* const header[] = {"円形すべり(修正フェレニウス法)ヘッダーファイル",
+                                         "円形すべり(チェボタリオフ法)  ヘッダーファイル",
+                                         "円形すべり(ビショップ法)　　　ヘッダーファイル",
+                                         "円形すべり(ビショップ法-修正式)ヘッダーファイル"};
     static const char* const data[] = {"円形すべり(修正フェレニウス法)データファイル",
                                        "円形すべり(チェボタリオフ法)  データファイル",
                                        "円形すべり(ビショップ法)　　　データファイル",
@@ -77,7 +84,10 @@ std::string formComment(int method, int role)
     return role == 0 ? header[i] : role == 1 ? data[i] : footer[i];
 }
 
-std::string pdtName(int k, int kind) { return cformat("SB_ANS%d%d.PDT", k, kind); }
+std::string pdtName(int k, int kind)
+{
+    return cformat("SB_ANS%d%d.PDT", k, kind);
+}
 
 // The smallest factor of safety per centre of one level, and the level minimum.
 struct FsTable {
@@ -88,8 +98,10 @@ struct FsTable {
 
     FsTable() : f(kFsTableCapacity), radius(kFsTableCapacity)
     {
-        for (auto& col : f) col.fill(kTableEmpty);
-        for (auto& col : radius) col.fill(0.0);
+        for (auto& col : f)
+            col.fill(kTableEmpty);
+        for (auto& col : radius)
+            col.fill(0.0);
     }
 
     static int indexOf(std::vector<double>& list, double v, bool& full)
@@ -157,10 +169,9 @@ struct LevelMinimum {
 };
 
 class ReportWriter {
-public:
+  public:
     ReportWriter(const ReportInput& in, const std::filesystem::path& dir, ReportFileLog& log)
-        : in_(in), m_(*in.model), dir_(dir), log_(log),
-          method_(m_.conditions.method),
+        : in_(in), m_(*in.model), dir_(dir), log_(log), method_(m_.conditions.method),
           family_(method_ == kMethodBishop || method_ == kMethodBishopModified ? Family::Bishop
                   : method_ == kMethodLineByAngle || method_ == kMethodLineBySegments
                       ? Family::Line
@@ -189,7 +200,7 @@ public:
         }
     }
 
-private:
+  private:
     std::string fmtMoment(double v, int width = 10) const
     {
         return cformat("%*.*f", width, momentDec_, v);
@@ -216,9 +227,12 @@ private:
         double prevX = kNoPrevious, prevY = kNoPrevious;
         bool first = true;
         for (const SlipResult& r : list) {
-            if (std::fabs(r.cx - prevX) > kSameCentre) t.line("$0  " + P + "D01.PFM");
-            else if (std::fabs(r.cy - prevY) > kSameCentre) t.line("$0  " + P + "D02.PFM");
-            else t.line("$0  " + P + "D03.PFM");
+            if (std::fabs(r.cx - prevX) > kSameCentre)
+                t.line("$0  " + P + "D01.PFM");
+            else if (std::fabs(r.cy - prevY) > kSameCentre)
+                t.line("$0  " + P + "D02.PFM");
+            else
+                t.line("$0  " + P + "D03.PFM");
             t.field(1, cformat("%6.2f", r.cx));
             t.field(2, cformat("%6.2f", r.cy));
             t.field(3, cformat("%6.2f", r.rr));
@@ -253,23 +267,25 @@ private:
         ReportText t;
         t.line(formComment(method_, role));
         t.line(number);
-        for (const auto& l : lines) t.line(l);
+        for (const auto& l : lines)
+            t.line(l);
         writeReportFile(dir_, name, t.bytes(), log_);
     }
 
     // One table line: first segment, second segment, (n - 1) times the inner segment, end.
-    static std::string rule(const char* a, const char* b, const char* inner, const char* end,
-                            int n)
+    static std::string rule(const char* a, const char* b, const char* inner, const char* end, int n)
     {
         std::string s = std::string(a) + b;
-        for (int c = 2; c <= n; ++c) s += inner;
+        for (int c = 2; c <= n; ++c)
+            s += inner;
         return s + end;
     }
     static std::string cells(const char* first, const char* firstCell, const char* innerCell,
                              int row, int n)
     {
         std::string s = std::string(first) + cformat("%s$%d%1d^^^", firstCell, row, 1);
-        for (int c = 2; c <= n; ++c) s += cformat("%s$%d%1d^^^", innerCell, row, c);
+        for (int c = 2; c <= n; ++c)
+            s += cformat("%s$%d%1d^^^", innerCell, row, c);
         return s + "┃";
     }
 
@@ -287,8 +303,8 @@ private:
             cells("┃Ｙ　　", "┃", "│", 0, n),
             rule("┣━━━", "╋━━━", "┿━━━", "┫", n),
         };
-        std::vector<std::string> ca = {"", "",
-                                       cformat("［ 円 形 す べ り 安 全 率 一 覧 表 ］ %d次格子", k)};
+        std::vector<std::string> ca = {
+            "", "", cformat("［ 円 形 す べ り 安 全 率 一 覧 表 ］ %d次格子", k)};
         ca.insert(ca.end(), head.begin(), head.end());
         std::vector<std::string> cb = {""};
         cb.insert(cb.end(), head.begin(), head.end());
@@ -322,10 +338,11 @@ private:
             const auto names = writeGroupForms(k, p, n);
             auto xLines = [&] {
                 for (int c = 1; c <= n; ++c)
-                    t.line(cformat("0%1d  %6.2f", c, table.xs[static_cast<std::size_t>(s + c - 1)]));
+                    t.line(
+                        cformat("0%1d  %6.2f", c, table.xs[static_cast<std::size_t>(s + c - 1)]));
             };
-            t.line(cformat("$H  %-14s  %s", names[0].c_str(),
-                           bishop ? "SB_BA10.PZK" : "SB_CA10.PZK"));
+            t.line(
+                cformat("$H  %-14s  %s", names[0].c_str(), bishop ? "SB_BA10.PZK" : "SB_CA10.PZK"));
             xLines();
             if (p > 0 && ny <= kYRowsWithoutPageBreak) {
                 t.line(cformat("$0  %-14s  %s", names[1].c_str(),
@@ -559,10 +576,12 @@ std::vector<std::string> staleReportFileNames()
 {
     std::vector<std::string> names;
     for (int kind = 0; kind < 3; ++kind)
-        for (int k = 1; k <= 4; ++k) names.push_back(pdtName(k, kind));
+        for (int k = 1; k <= 4; ++k)
+            names.push_back(pdtName(k, kind));
     for (char m : {'C', 'B', 'L'})
         for (char form = 'A'; form <= 'F'; ++form)
-            for (int p = 0; p < 4; ++p) names.push_back(cformat("SB_%c%c1%d.PFM", m, form, p));
+            for (int p = 0; p < 4; ++p)
+                names.push_back(cformat("SB_%c%c1%d.PFM", m, form, p));
     return names;
 }
 

@@ -17,8 +17,8 @@ namespace keltora {
 // What the report writers read of a calculation. For straight slips cx, cy of a record
 // hold the start point, rr the slip angle, and the sums are forces.
 struct ReportInput {
-    const SlopeModel* model = nullptr; // conditions, settings, title, date and time
-    bool resultsValid = false;         // the last calculation finished with results
+    const SlopeModel* model = nullptr;             // conditions, settings, title, date and time
+    bool resultsValid = false;                     // the last calculation finished with results
     std::array<std::vector<SlipResult>, 4> levels; // stored masses of grid levels 1..4
     std::string dataPathWithoutExtension;          // UTF-8; empty for an untitled document
 };

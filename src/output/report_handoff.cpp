@@ -47,7 +47,8 @@ int runProgramAndWait(const std::string& command, bool shell, const std::vector<
     }
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<char*> cargv;
-    for (auto& a : argv) cargv.push_back(a.data());
+    for (auto& a : argv)
+        cargv.push_back(a.data());
     cargv.push_back(nullptr);
     const std::string dir = workDir.string();
 

@@ -34,7 +34,7 @@ std::u32string decodeUtf8(std::string_view s)
         const auto b = static_cast<unsigned char>(s[i]);
         int len = b < 0x80 ? 1 : b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
         if (i + static_cast<std::size_t>(len) > s.size()) len = 1;
-        char32_t c = len == 1 ? (b < 0x80 ? b : U'?')
+        char32_t c = len == 1   ? (b < 0x80 ? b : U'?')
                      : len == 2 ? (b & 0x1F)
                      : len == 3 ? (b & 0x0F)
                                 : (b & 0x07);
@@ -72,7 +72,8 @@ std::string encodeUtf8(std::u32string_view text)
 int reportTextWidth(std::string_view utf8)
 {
     int w = 0;
-    for (char32_t c : decodeUtf8(utf8)) w += reportColumnWidth(c);
+    for (char32_t c : decodeUtf8(utf8))
+        w += reportColumnWidth(c);
     return w;
 }
 
@@ -85,7 +86,10 @@ std::vector<std::string> splitLines(const std::string& cp932)
     return lines;
 }
 
-bool isDigit(char32_t c) { return c >= U'0' && c <= U'9'; }
+bool isDigit(char32_t c)
+{
+    return c >= U'0' && c <= U'9';
+}
 
 bool looksNumeric(std::u32string_view v)
 {
@@ -101,10 +105,12 @@ bool looksNumeric(std::u32string_view v)
 std::u32string trimmed(std::u32string v, bool leading, bool trailing)
 {
     if (trailing)
-        while (!v.empty() && v.back() == U' ') v.pop_back();
+        while (!v.empty() && v.back() == U' ')
+            v.pop_back();
     if (leading) {
         std::size_t i = 0;
-        while (i < v.size() && v[i] == U' ') ++i;
+        while (i < v.size() && v[i] == U' ')
+            ++i;
         v.erase(0, i);
     }
     return v;
@@ -113,7 +119,8 @@ std::u32string trimmed(std::u32string v, bool leading, bool trailing)
 int widthOf(std::u32string_view v)
 {
     int w = 0;
-    for (char32_t c : v) w += reportColumnWidth(c);
+    for (char32_t c : v)
+        w += reportColumnWidth(c);
     return w;
 }
 
@@ -180,7 +187,8 @@ std::vector<std::string> fillForm(const ReportForm& form, const std::map<int, st
             if (s[i] == U'$' && i + 2 < s.size() && isDigit(s[i + 1]) && isDigit(s[i + 2])) {
                 const int number = static_cast<int>((s[i + 1] - U'0') * 10 + (s[i + 2] - U'0'));
                 std::size_t end = i + 3;
-                while (end < s.size() && s[end] == U'^') ++end;
+                while (end < s.size() && s[end] == U'^')
+                    ++end;
                 const int width = static_cast<int>(end - i);
                 auto v = values.find(number);
                 putField(o, v == values.end() ? std::u32string() : decodeUtf8(v->second), width);
@@ -224,7 +232,7 @@ struct Slot {
 };
 
 class Paginator {
-public:
+  public:
     Paginator(FormLibrary& forms, ReportLayout& layout, std::string fileName)
         : forms_(forms), layout_(layout), fileName_(std::move(fileName))
     {
@@ -293,13 +301,15 @@ public:
 
     bool ended() const { return ended_; }
 
-private:
+  private:
     static std::string formName(const std::string& line)
     {
         std::size_t b = 2;
-        while (b < line.size() && line[b] == ' ') ++b;
+        while (b < line.size() && line[b] == ' ')
+            ++b;
         std::size_t e = b;
-        while (e < line.size() && line[e] != ' ') ++e;
+        while (e < line.size() && line[e] != ' ')
+            ++e;
         return line.substr(b, e - b);
     }
 
@@ -427,7 +437,8 @@ void layoutReportFile(const std::string& cp932Bytes, const std::string& fileName
     Paginator p(forms, layout, fileName);
     const std::string stamp = lines.size() > 1 ? lines[1] : std::string();
     std::string path = stamp.size() > 32 ? stamp.substr(32) : std::string();
-    while (!path.empty() && path.back() == ' ') path.pop_back();
+    while (!path.empty() && path.back() == ' ')
+        path.pop_back();
     p.setDocument(lines.empty() ? std::string() : lines[0], calculatedText(stamp), path);
     for (std::size_t i = 2; i < lines.size() && !p.ended(); ++i)
         p.record(lines[i], static_cast<int>(i) + 1);
@@ -456,7 +467,8 @@ std::optional<ReportHandOff> readReportHandOff(const fs::path& file, std::string
     h.folder = lines[0];
     for (std::size_t i = 1; i < lines.size(); ++i) {
         std::string name = lines[i];
-        while (!name.empty() && name.back() == ' ') name.pop_back();
+        while (!name.empty() && name.back() == ' ')
+            name.pop_back();
         if (name.starts_with("$$$$$$$$")) break;
         if (!name.empty()) h.files.push_back(name);
     }

@@ -41,12 +41,12 @@ std::vector<std::string> fillForm(const ReportForm& form, const std::map<int, st
 
 // Looks forms up in the given folders, in order, and keeps what it read.
 class FormLibrary {
-public:
+  public:
     explicit FormLibrary(std::vector<std::filesystem::path> folders);
     const ReportForm* find(const std::string& name);
     const std::vector<std::filesystem::path>& folders() const { return folders_; }
 
-private:
+  private:
     std::vector<std::filesystem::path> folders_;
     std::map<std::string, std::unique_ptr<ReportForm>> cache_; // null = not found
 };

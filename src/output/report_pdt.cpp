@@ -36,12 +36,13 @@ std::string ReportText::bytes() const
 
 std::string reportStampLine(const SlopeModel& model, const std::string& dataPath)
 {
-    std::string s = cformat("%-4d%-4d%-4d%-4d%-4d%-4d        ", model.calcDate[0],
-                            model.calcDate[1], model.calcDate[2], model.calcTime[0],
-                            model.calcTime[1], model.calcTime[2]);
+    std::string s =
+        cformat("%-4d%-4d%-4d%-4d%-4d%-4d        ", model.calcDate[0], model.calcDate[1],
+                model.calcDate[2], model.calcTime[0], model.calcTime[1], model.calcTime[2]);
     s += dataPath;
     // "%-8s" pads in bytes of the file's encoding.
-    for (std::size_t n = cp932Length(dataPath); n < 8; ++n) s.push_back(' ');
+    for (std::size_t n = cp932Length(dataPath); n < 8; ++n)
+        s.push_back(' ');
     return s;
 }
 

@@ -14,7 +14,7 @@ namespace keltora {
 
 // The text of one report file under construction; lines are UTF-8 without line ends.
 class ReportText {
-public:
+  public:
     void line(std::string_view text);
     // A field record "NN  value" (NN two digits).
     void field(int number, std::string_view value);
@@ -22,7 +22,7 @@ public:
     std::string bytes() const;
     const std::string& utf8() const { return text_; }
 
-private:
+  private:
     std::string text_;
 };
 

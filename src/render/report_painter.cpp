@@ -25,7 +25,7 @@ constexpr double kLinePitchMm = 4.2;
 constexpr double kFootRuleMm = 285.0;
 constexpr double kFootBaselineMm = 289.5;
 constexpr double kColumnMm = kBodyWidthMm / kReportPageColumns;
-constexpr double kFontMm = 3.45;  // em of the body text
+constexpr double kFontMm = 3.45; // em of the body text
 constexpr double kSmallFontMm = 2.8;
 
 // Arms of a box-drawing character: left, right, up, down; 0 none, 1 light, 2 heavy.
@@ -73,7 +73,7 @@ bool boxArms(char32_t c, Arms& a)
 }
 
 class PagePainter {
-public:
+  public:
     PagePainter(QPainter& p, double s, double ox, double oy) : p_(p), s_(s), ox_(ox), oy_(oy)
     {
         body_ = QFont(reportFontFamily());
@@ -100,7 +100,7 @@ public:
         p_.restore();
     }
 
-private:
+  private:
     void runningHeadAndFoot(const ReportPage& page)
     {
         p_.setPen(QPen(QColor(40, 40, 40), 0.25 * s_));
@@ -182,8 +182,8 @@ QString reportFontFamily()
     return family;
 }
 
-void paintReportPage(QPainter& painter, const ReportPage& page, double pixelsPerMm,
-                     double originX, double originY)
+void paintReportPage(QPainter& painter, const ReportPage& page, double pixelsPerMm, double originX,
+                     double originY)
 {
     PagePainter(painter, pixelsPerMm, originX, originY).paint(page);
 }

@@ -24,7 +24,8 @@ bool contains(const std::string& text, const std::string& part)
 int count(const std::string& text, const std::string& part)
 {
     int n = 0;
-    for (auto p = text.find(part); p != std::string::npos; p = text.find(part, p + 1)) ++n;
+    for (auto p = text.find(part); p != std::string::npos; p = text.find(part, p + 1))
+        ++n;
     return n;
 }
 
@@ -32,7 +33,8 @@ TEST(ReportCheckList, TablesAndSections)
 {
     SlopeModel m;
     resetModel(m);
-    for (int i = 0; i < 7; ++i) addPoint(m, i, 10.0 + i);
+    for (int i = 0; i < 7; ++i)
+        addPoint(m, i, 10.0 + i);
     m.conditions.seismicOnSurcharge = 0;
     std::string t = checkListText(m, "").utf8();
     EXPECT_TRUE(t.starts_with("斜面の安定計算　チェックリスト\n0   0   0   0   0   0           "
@@ -49,7 +51,8 @@ TEST(ReportCheckList, TablesAndSections)
     // No lines: one empty row.
     EXPECT_TRUE(contains(t, "$0  SB_CHK11.PFM\n$0  SB_CHK12.PFM\n$H  SB_CHK14.PFM\n"
                             "$H  SB_CHK00.PFM\n$0  SB_CHK21.PFM\n"));
-    EXPECT_TRUE(contains(t, "23  ※抵抗力にかかる荷重の水平震度による低減に上載荷重分も含めて考えない\n"));
+    EXPECT_TRUE(
+        contains(t, "23  ※抵抗力にかかる荷重の水平震度による低減に上載荷重分も含めて考えない\n"));
     EXPECT_TRUE(contains(t, "$0  SB_CHK27.PFM\n18     0.000\n$H  SB_CHK00.PFM\n"));
     EXPECT_TRUE(contains(t, "$0  SB_CHK22.PFM\n00     0.000\n01     0.000\n02     1.000\n"));
     EXPECT_FALSE(contains(t, "SB_CHK41")); // a pile without length is not listed
@@ -66,8 +69,9 @@ TEST(ReportCheckList, TablesAndSections)
     m.conditions.referenceMode = 1;
     m.referenceLine.count = 1;
     t = checkListText(m, "").utf8();
-    EXPECT_TRUE(contains(t, "$0  SB_CHK26.PFM\n$0  SB_CHK02.PFM\n00    1\n01     0.000\n"
-                            "02     0.000\n$H  SB_CHK04.PFM\n$H  SB_CHK00.PFM\n$0  SB_CHK22.PFM\n"));
+    EXPECT_TRUE(contains(t,
+                         "$0  SB_CHK26.PFM\n$0  SB_CHK02.PFM\n00    1\n01     0.000\n"
+                         "02     0.000\n$H  SB_CHK04.PFM\n$H  SB_CHK00.PFM\n$0  SB_CHK22.PFM\n"));
     EXPECT_TRUE(contains(t, "$0  SB_CHK41.PFM\n00     0\n01     0.000\n02     2.000\n"
                             "03   -10.000\n"));
     EXPECT_TRUE(contains(t, "$0  SB_CHK42.PFM\n$0  SB_CHK02.PFM\n00    1\n01     0.000\n"
@@ -92,7 +96,8 @@ TEST(ReportCheckList, BlockOutlinesInRowsOfFifteen)
         const double a = 2 * std::numbers::pi * i / n;
         addPoint(m, 10 * std::cos(a), 10 * std::sin(a));
     }
-    for (int i = 0; i < n; ++i) addLine(m, kBoundaryLine, i, (i + 1) % n);
+    for (int i = 0; i < n; ++i)
+        addLine(m, kBoundaryLine, i, (i + 1) % n);
     SoilBlock b;
     b.unitWeight = 18.0;
     b.kind = kWaterWeightBlock;

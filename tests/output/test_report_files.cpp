@@ -74,7 +74,8 @@ bool contains(const std::string& text, const std::string& part)
 int count(const std::string& text, const std::string& part)
 {
     int n = 0;
-    for (auto p = text.find(part); p != std::string::npos; p = text.find(part, p + 1)) ++n;
+    for (auto p = text.find(part); p != std::string::npos; p = text.find(part, p + 1))
+        ++n;
     return n;
 }
 
@@ -85,10 +86,12 @@ void compareWithGolden(const fs::path& dir, const std::string& caseName,
     if (test::updateGolden()) {
         fs::remove_all(golden);
         fs::create_directories(golden);
-        for (const auto& name : written) fs::copy_file(dir / name, golden / name);
+        for (const auto& name : written)
+            fs::copy_file(dir / name, golden / name);
     }
     std::vector<std::string> expected;
-    for (const auto& e : fs::directory_iterator(golden)) expected.push_back(e.path().filename());
+    for (const auto& e : fs::directory_iterator(golden))
+        expected.push_back(e.path().filename());
     std::vector<std::string> got = written;
     std::sort(expected.begin(), expected.end());
     std::sort(got.begin(), got.end());
@@ -155,7 +158,8 @@ TEST(ReportFiles, StatusAndDeletions)
 {
     auto m = baseModel(kMethodFellenius);
     TempDir dir;
-    for (const auto& name : staleReportFileNames()) test::writeBytes(dir / name, "old");
+    for (const auto& name : staleReportFileNames())
+        test::writeBytes(dir / name, "old");
     test::writeBytes(dir / "SB_CA20.PFM", "kept");
     EXPECT_EQ(staleReportFileNames().size(), 84u);
 
@@ -164,7 +168,8 @@ TEST(ReportFiles, StatusAndDeletions)
     in.levels[0] = {mass(0, 10, 12, 1.25)};
     ReportOutcome out = writeReportData(in, dir.path());
     EXPECT_EQ(out.status, 1);
-    for (const auto& name : staleReportFileNames()) EXPECT_FALSE(fs::exists(dir / name)) << name;
+    for (const auto& name : staleReportFileNames())
+        EXPECT_FALSE(fs::exists(dir / name)) << name;
     EXPECT_TRUE(fs::exists(dir / "SB_CA20.PFM"));
 
     in.resultsValid = true;
@@ -198,8 +203,7 @@ TEST(ReportFiles, ResultRowsAndTableCells)
     EXPECT_TRUE(list.ends_with("$H\n$F\n$0  SB_CB01.PFM\n$L\n"));
 
     // Same centre: the second row is SB_CD03; the cell keeps the smaller F (first on a tie).
-    in.levels[0] = {mass(2, 3, 4, 1.5), mass(2, 3, 5, 1.5), mass(2, 3, 6, 1.7),
-                    mass(2, 4, 6, 1.9)};
+    in.levels[0] = {mass(2, 3, 4, 1.5), mass(2, 3, 5, 1.5), mass(2, 3, 6, 1.7), mass(2, 4, 6, 1.9)};
     m->conditions.fsTableWithRadius = 1;
     ASSERT_EQ(writeReportData(in, dir.path()).status, 0);
     list = fileText(dir / "SB_ANS10.PDT");
@@ -227,7 +231,8 @@ TEST(ReportFiles, ColumnGroupsAndPageStarts)
     auto grid = [&](int nx, int ny) {
         in.levels[0].clear();
         for (int x = 0; x < nx; ++x)
-            for (int y = 0; y < ny; ++y) in.levels[0].push_back(mass(x, y, 10, 1.0 + 0.01 * y));
+            for (int y = 0; y < ny; ++y)
+                in.levels[0].push_back(mass(x, y, 10, 1.0 + 0.01 * y));
     };
 
     // Nine X values: columns 1-8 and a one-column group.
@@ -347,7 +352,8 @@ TEST(ReportFiles, OversizedTablesAndUnwritableFiles)
 {
     auto m = baseModel(kMethodFellenius);
     ReportInput in = inputFor(*m);
-    for (int x = 0; x < 105; ++x) in.levels[0].push_back(mass(x, 0, 10, 2.0 - 0.001 * x));
+    for (int x = 0; x < 105; ++x)
+        in.levels[0].push_back(mass(x, 0, 10, 2.0 - 0.001 * x));
     TempDir dir;
     ReportOutcome out = writeReportData(in, dir.path());
     ASSERT_EQ(out.status, 0);

@@ -2,6 +2,8 @@
 // page and the footer below every page's body, hand-off file and file order.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "model/text_encoding.h"
 #include "output/report_layout.h"
 #include "output/report_pdt.h"
@@ -35,7 +37,7 @@ TEST(ReportLayout, FieldsAlignIntoTheirPlaceholders)
                                   {6, "  3.25"}});
     ASSERT_EQ(out.size(), 3u);
     EXPECT_EQ(out[0], "X=  1.50 name:岸壁     |");
-    EXPECT_EQ(out[1], "******|全角長す|"); // no blank on the left of field 3: stars
+    EXPECT_EQ(out[1], "******|全角長す|");      // no blank on the left of field 3: stars
     EXPECT_EQ(out[2], " 123456|         3.25"); // borrows one blank
     EXPECT_EQ(reportTextWidth(out[1]), reportTextWidth(f.lines[1]));
     EXPECT_EQ(reportTextWidth("ｽﾍﾞﾘ┃"), 6);
@@ -98,8 +100,7 @@ TEST(ReportLayout, PagesCarryHeaderAndFooter)
     // The missing form shows a note; "$1" starts page 3, without footer after "$F".
     EXPECT_NE(std::find(p2.lines.begin(), p2.lines.end(), "［様式 MISSING.PFM がありません］"),
               p2.lines.end());
-    EXPECT_EQ(layout.pages[2].lines, (std::vector<std::string>{"Next  Project", "---",
-                                                               "closing"}));
+    EXPECT_EQ(layout.pages[2].lines, (std::vector<std::string>{"Next  Project", "---", "closing"}));
     EXPECT_EQ(layout.pages[2].number, 3);
     EXPECT_EQ(layout.pages[2].count, 3);
     EXPECT_EQ(layout.warnings.size(), 2u); // the garbage line and the missing form
@@ -108,7 +109,8 @@ TEST(ReportLayout, PagesCarryHeaderAndFooter)
     ReportText r;
     r.line("t");
     r.line("");
-    for (int i = 0; i < 25; ++i) r.line("$0  ROW.PFM");
+    for (int i = 0; i < 25; ++i)
+        r.line("$0  ROW.PFM");
     r.line("$R18");
     r.line("$1  CLOSE.PFM");
     ReportLayout l2;
@@ -137,6 +139,63 @@ TEST(ReportLayout, HandOffAndFileOrder)
     EXPECT_FALSE(readReportHandOff(dir / "DirPath.inf", &error));
     EXPECT_FALSE(error.empty());
     EXPECT_FALSE(readReportHandOff(dir / "none.inf", nullptr));
+}
+
+} // namespace
+} // namespace keltora
+
+namespace keltora {
+namespace {
+
+// Every fixed form the writers name lies in forms/, fits the page, and the golden report
+// files lay out with them without a missing form or a value too wide for its placeholder.
+TEST(ReportLayout, FixedFormsCoverTheReports)
+{
+    const fs::path formsDir = test::sourceDir() / "forms";
+    std::vector<std::string> names = {
+        "SB_CHK00", "SB_CHK99", "SB_CHK01", "SB_CHK02", "SB_CHK04", "SB_CHK11", "SB_CHK12",
+        "SB_CHK14", "SB_CHK21", "SB_CHK2A", "SB_CHK2B", "SB_CHK27", "SB_CHK26", "SB_CHK22",
+        "SB_CHK23", "SB_CHK25", "SB_CHK24", "SB_CHK29", "SB_CHK41", "SB_CHK42", "SB_CHK43",
+        "SB_CHK31", "SB_CHK32", "SB_CHK34", "SB_CHK35", "SB_CC61",  "SB_CC62",  "SB_CC63",
+        "SB_CC64",  "SB_CN01",  "SB_BD51",  "SB_BE51",  "SB_BD52",  "SB_BE52"};
+    for (const char* f : {"C", "B", "L"})
+        for (const char* role : {"A01", "A02", "B01", "D01", "D02", "D03", "A51", "B51"})
+            names.push_back(std::string("SB_") + f + role);
+    for (const char* n :
+         {"SB_CC51", "SB_CC52", "SB_CC53", "SB_CD51", "SB_CD52", "SB_CD53", "SB_CE51", "SB_CE52",
+          "SB_CE53", "SB_BC51", "SB_LC51", "SB_LD51", "SB_LE51"})
+        names.push_back(n);
+    FormLibrary forms({formsDir});
+    for (const auto& n : names) {
+        const ReportForm* f = forms.find(n + ".PFM");
+        ASSERT_NE(f, nullptr) << n;
+        EXPECT_FALSE(f->comment.empty()) << n;
+        for (const auto& l : f->lines)
+            EXPECT_LE(reportTextWidth(l), kReportPageColumns) << n;
+    }
+    // The result rows: X, Y, R as "%6.2f", the sums "%10.3f" and F "%6.3f".
+    const ReportForm* row = forms.find("SB_CD01.PFM");
+    ASSERT_NE(row, nullptr);
+    const auto filled =
+        fillForm(*row, {{1, "999.99"}, {4, "123456.789"}, {8, "99.999"}, {7, "-12345.678"}});
+    EXPECT_NE(filled[0].find("│999.99│"), std::string::npos) << filled[0];
+    EXPECT_NE(filled[0].find("│123456.789│"), std::string::npos) << filled[0];
+    EXPECT_NE(filled[0].find("│-12345.678│"), std::string::npos) << filled[0];
+
+    for (const char* dir : {"fellenius", "bishop", "line", "check_list"}) {
+        const fs::path d = test::testDataDir() / "report" / dir;
+        FormLibrary lib({d, formsDir});
+        std::vector<std::string> files;
+        for (const auto& e : fs::directory_iterator(d))
+            if (e.path().extension() == ".PDT") files.push_back(e.path().filename());
+        std::sort(files.begin(), files.end());
+        const ReportLayout layout = layoutReport(d, files, lib);
+        EXPECT_TRUE(layout.warnings.empty()) << dir << ": " << layout.warnings.front();
+        EXPECT_FALSE(layout.pages.empty());
+        for (const auto& page : layout.pages)
+            for (const auto& l : page.lines)
+                EXPECT_EQ(l.find("**"), std::string::npos) << l;
+    }
 }
 
 } // namespace

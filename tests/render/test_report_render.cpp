@@ -83,7 +83,8 @@ TEST(ReportRender, PdfCarriesTheValues)
     paintReportPage(p, layout.pages[0], s);
     p.end();
     int longest = 0;
-    for (int y = static_cast<int>((20 + 4 * 4.2) * s); y < static_cast<int>((20 + 5 * 4.2) * s); ++y) {
+    for (int y = static_cast<int>((20 + 4 * 4.2) * s); y < static_cast<int>((20 + 5 * 4.2) * s);
+         ++y) {
         int run = 0;
         for (int x = 0; x < image.width(); ++x) {
             run = qGray(image.pixel(x, y)) < 160 ? run + 1 : 0;

@@ -27,7 +27,7 @@ using namespace keltora;
 namespace {
 
 class PageView : public QWidget {
-public:
+  public:
     explicit PageView(const ReportLayout& layout) : layout_(layout) { updateSize(); }
 
     int page() const { return page_; }
@@ -44,7 +44,7 @@ public:
         update();
     }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override
     {
         QPainter p(this);
@@ -62,7 +62,7 @@ protected:
         paintReportPage(p, layout_.pages[static_cast<std::size_t>(page_)], s, ox, kMargin);
     }
 
-private:
+  private:
     static constexpr int kMargin = 12;
     double pxPerMm() const { return zoom_ * logicalDpiX() / 25.4; }
     void updateSize()
@@ -79,7 +79,7 @@ private:
 };
 
 class ViewerWindow : public QMainWindow {
-public:
+  public:
     explicit ViewerWindow(ReportLayout layout) : layout_(std::move(layout))
     {
         setWindowTitle(QStringLiteral("KELTORA 計算書ビューア"));
@@ -112,14 +112,13 @@ public:
         bar->addAction(QStringLiteral("100%"), this, [this] { view_->setZoom(1.0); });
         bar->addSeparator();
         bar->addAction(QStringLiteral("閉じる"), QKeySequence::Close, this, [this] { close(); });
-        statusBar()->showMessage(
-            layout_.warnings.empty()
-                ? QStringLiteral("%1 ページ").arg(layout_.pages.size())
-                : QString::fromStdString(layout_.warnings.front()));
+        statusBar()->showMessage(layout_.warnings.empty()
+                                     ? QStringLiteral("%1 ページ").arg(layout_.pages.size())
+                                     : QString::fromStdString(layout_.warnings.front()));
         resize(900, 1000);
     }
 
-private:
+  private:
     void go(int p)
     {
         view_->setPage(p);
@@ -145,9 +144,9 @@ private:
 
     void savePdf()
     {
-        const QString path = QFileDialog::getSaveFileName(
-            this, QStringLiteral("PDF に保存"), QStringLiteral("report.pdf"),
-            QStringLiteral("PDF (*.pdf)"));
+        const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("PDF に保存"),
+                                                          QStringLiteral("report.pdf"),
+                                                          QStringLiteral("PDF (*.pdf)"));
         if (path.isEmpty()) return;
         QString error;
         if (!exportReportPdf(layout_, path, &error))
@@ -179,13 +178,20 @@ int main(int argc, char** argv)
     bool handOff = false, asText = false;
     for (int i = 1; i < args.size(); ++i) {
         const QString& a = args[i];
-        if (a.compare(QStringLiteral("/PDTOPEN"), Qt::CaseInsensitive) == 0) handOff = true;
-        else if (a == QStringLiteral("--pdf") && i + 1 < args.size()) pdf = args[++i];
-        else if (a == QStringLiteral("--text")) asText = true;
-        else if (a == QStringLiteral("--forms") && i + 1 < args.size()) formsDir = args[++i];
-        else if (a == QStringLiteral("--help") || a == QStringLiteral("-h")) return usage();
-        else if (a.startsWith(QStringLiteral("--"))) return usage();
-        else inputs << a;
+        if (a.compare(QStringLiteral("/PDTOPEN"), Qt::CaseInsensitive) == 0)
+            handOff = true;
+        else if (a == QStringLiteral("--pdf") && i + 1 < args.size())
+            pdf = args[++i];
+        else if (a == QStringLiteral("--text"))
+            asText = true;
+        else if (a == QStringLiteral("--forms") && i + 1 < args.size())
+            formsDir = args[++i];
+        else if (a == QStringLiteral("--help") || a == QStringLiteral("-h"))
+            return usage();
+        else if (a.startsWith(QStringLiteral("--")))
+            return usage();
+        else
+            inputs << a;
     }
 
     fs::path folder;
@@ -213,12 +219,14 @@ int main(int argc, char** argv)
     const fs::path programDir = QCoreApplication::applicationDirPath().toStdString();
     FormLibrary forms(reportFormFolders(folder, formsDir.toStdString(), programDir));
     ReportLayout layout = layoutReport(folder, files, forms);
-    for (const auto& w : layout.warnings) std::fprintf(stderr, "%s\n", w.c_str());
+    for (const auto& w : layout.warnings)
+        std::fprintf(stderr, "%s\n", w.c_str());
 
     if (asText) {
         for (const auto& page : layout.pages) {
             std::printf("---- %d / %d  %s\n", page.number, page.count, page.documentTitle.c_str());
-            for (const auto& l : page.lines) std::printf("%s\n", l.c_str());
+            for (const auto& l : page.lines)
+                std::printf("%s\n", l.c_str());
         }
         return 0;
     }
