@@ -304,6 +304,7 @@ class Paginator {
   private:
     static std::string formName(const std::string& line)
     {
+        if (line.size() <= 2) return {};
         std::size_t b = 2;
         while (b < line.size() && line[b] == ' ')
             ++b;

@@ -154,9 +154,31 @@ TEST(ReportHandOff, DirPathFileAndViewerStart)
     EXPECT_EQ(startReportViewer(script, dir.path()), 0);
     EXPECT_EQ(test::readBytes(dir / "seen.txt"), "/PDTOPEN\n");
     EXPECT_EQ(startReportViewer((dir / "missing").string(), dir.path()), 2);
+    // KELTORA_REPORT_VIEWER replaces the command and may carry its own arguments.
+    ::setenv("KELTORA_REPORT_VIEWER", ("'" + script + "' --first").c_str(), 1);
+    EXPECT_EQ(startReportViewer(reportViewerCommand(), dir.path()), 0);
+    EXPECT_EQ(test::readBytes(dir / "seen.txt"), "--first\n");
+    ::unsetenv("KELTORA_REPORT_VIEWER");
+    EXPECT_TRUE(reportViewerCommand().ends_with("/keltora-report-viewer"));
     int idles = 0;
     EXPECT_EQ(runProgramAndWait("sleep 0.6", true, {}, dir.path(), [&] { ++idles; }), 0);
     EXPECT_GE(idles, 1);
+}
+
+TEST(ReportHandOff, CommandWithoutResultsNamesTheCheckList)
+{
+    test::TempDir dir;
+    SlopeModel m;
+    resetModel(m);
+    ReportInput in;
+    in.model = &m;
+    in.resultsValid = false;
+    ReportCommandOutcome out = runReportCommand(in, dir.path(), false);
+    EXPECT_EQ(out.reportStatus, 1);
+    EXPECT_EQ(out.viewerStatus, -1);
+    EXPECT_EQ(out.log.written, (std::vector<std::string>{"SB_CHECK.PDT", "DirPath.inf"}));
+    EXPECT_EQ(test::readBytes(dir / kHandOffFileName),
+              dir.path().string() + "/\r\nSB_CHECK.PDT\r\n$$$$$$$$\r\n");
 }
 
 } // namespace

@@ -198,5 +198,35 @@ TEST(ReportLayout, FixedFormsCoverTheReports)
     }
 }
 
+// Garbage never crashes the layout: random records and bytes, fixed seed.
+TEST(ReportLayout, MalformedDataIsSkipped)
+{
+    test::TempDir dir;
+    writeForm(dir.path(), "F.PFM", "$01^^^ $0\n$$99^^^^ $7^ $12\n");
+    FormLibrary forms({dir.path()});
+    const char* pieces[] = {
+        "$H  F.PFM", "$F  F.PFM", "$0  F.PFM", "$1  F.PFM", "$R",
+        "$R-5",      "$R999",     "$L",        "01  1.5",   "12  long text value here",
+        "7",         "$",         "\x81",      "\xff\xfe",  "00",
+        "99  x",     "$H",        "$F",        "$0",        "$1"};
+    unsigned seed = 12345;
+    for (int round = 0; round < 50; ++round) {
+        std::string bytes = "t\r\ns\r\n";
+        for (int i = 0; i < 200; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            bytes += pieces[(seed >> 8) % (sizeof pieces / sizeof *pieces)];
+            bytes += (seed & 1) ? "\r\n" : "\n";
+        }
+        ReportLayout layout;
+        layoutReportFile(bytes, "X.PDT", forms, layout);
+        for (const auto& p : layout.pages)
+            EXPECT_LE(p.lines.size(), std::size_t(kReportPageLines));
+    }
+    ReportLayout empty;
+    layoutReportFile("", "E.PDT", forms, empty);
+    EXPECT_TRUE(empty.pages.empty());
+    EXPECT_FALSE(parseForm("only one line"));
+}
+
 } // namespace
 } // namespace keltora
