@@ -116,6 +116,15 @@ TEST(ReportRender, ViewerExportsTheHandedOffReport)
     ASSERT_EQ(test::runCommand("pdftotext '" + (dir / "out.pdf").string() + "' -", &text), 0);
     EXPECT_NE(text.find("1234.500"), std::string::npos);
 
+    // The window shows the first page.
+    ASSERT_EQ(test::runCommand("cd '" + dir.path().string() + "' && QT_QPA_PLATFORM=offscreen '" +
+                                   viewer.string() + "' /PDTOPEN --screenshot shot.png",
+                               &out),
+              0)
+        << out;
+    QImage shot(QString::fromStdString((dir / "shot.png").string()));
+    EXPECT_GT(shot.width(), 400);
+
     // A malformed data file is shown as far as it goes, never a crash.
     test::writeBytes(dir / "SB_ANS10.PDT", "title\r\nstamp\r\n$0\r\n99\r\n$Q\r\n$0  SB_CD01.PFM\r\n"
                                            "0\r\n01  \xff\xfe\r\n$1\r\n");

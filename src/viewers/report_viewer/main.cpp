@@ -12,6 +12,7 @@
 #include <QScrollArea>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QWheelEvent>
 
@@ -161,9 +162,10 @@ class ViewerWindow : public QMainWindow {
 int usage()
 {
     std::fprintf(stderr, "usage: keltora-report-viewer [/PDTOPEN] [--forms DIR] [--pdf OUT.pdf] "
-                         "[--text] [FOLDER | FILE.PDT ...]\n"
+                         "[--text] [--screenshot PNG] [FOLDER | FILE.PDT ...]\n"
                          "  /PDTOPEN   read DirPath.inf in the current folder\n"
-                         "  --text     print the laid-out pages as text\n");
+                         "  --text     print the laid-out pages as text\n"
+                         "  --screenshot PNG  show the window, save it as an image and quit\n");
     return 2;
 }
 
@@ -173,7 +175,7 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
-    QString pdf, formsDir;
+    QString pdf, formsDir, shot;
     QStringList inputs;
     bool handOff = false, asText = false;
     for (int i = 1; i < args.size(); ++i) {
@@ -184,6 +186,8 @@ int main(int argc, char** argv)
             pdf = args[++i];
         else if (a == QStringLiteral("--text"))
             asText = true;
+        else if (a == QStringLiteral("--screenshot") && i + 1 < args.size())
+            shot = args[++i];
         else if (a == QStringLiteral("--forms") && i + 1 < args.size())
             formsDir = args[++i];
         else if (a == QStringLiteral("--help") || a == QStringLiteral("-h"))
@@ -244,6 +248,14 @@ int main(int argc, char** argv)
     }
     ViewerWindow window(std::move(layout));
     window.show();
-    if (!problem.isEmpty()) QMessageBox::warning(&window, QStringLiteral("error"), problem);
+    if (!shot.isEmpty()) {
+        // The window as shown, saved to an image (for checks without a screen).
+        QTimer::singleShot(200, &window, [&window, shot] {
+            window.grab().save(shot);
+            window.close();
+        });
+    } else if (!problem.isEmpty()) {
+        QMessageBox::warning(&window, QStringLiteral("error"), problem);
+    }
     return app.exec();
 }
