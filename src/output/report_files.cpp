@@ -192,7 +192,7 @@ class ReportWriter {
             table.sort();
             if (family_ != Family::Line) writeFsList(k, table);
             writeMinimum(k, deepest, minimum);
-            if (table.incomplete)
+            if (table.incomplete && family_ != Family::Line)
                 log_.messages.push_back(
                     {cformat("%d次格子の円弧中心が %d を超えたため、安全率一覧表は一部のみです。",
                              k, kFsTableCapacity),
