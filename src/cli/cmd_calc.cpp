@@ -191,7 +191,8 @@ int runCalc(const Args& argsIn)
         for (const Message& m : outcome.messages) printMessage(m);
         return 2;
     }
-    printResults(*results);
+    // An interrupted search reports nothing but the message: its tables are incomplete.
+    if (results->validFlag != kResultsAborted) printResults(*results);
     for (std::size_t i = 0; i + 1 < outcome.messages.size(); ++i) printMessage(outcome.messages[i]);
     if (!outcome.messages.empty()) {
         const Message& verdict = outcome.messages.back();

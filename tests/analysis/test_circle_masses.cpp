@@ -280,5 +280,13 @@ TEST(CircleMasses, HostileDataNeitherHangsNorGivesNaN)
         EXPECT_TRUE(std::isfinite(e.record.mr));
         EXPECT_TRUE(std::isfinite(e.record.md));
     }
-    EXPECT_TRUE(evaluate(*m, 20, 20, 0).empty() || !hasSlices(evaluate(*m, 20, 20, 0)[0].record));
+    EXPECT_TRUE(evaluate(*m, 20, 20, 0).empty());
+    // An infinite slice width (one slice per sub-interval) and a nonsensical number of
+    // decimals still give finite sums and a factor of safety that is a number.
+    m->conditions.sliceWidth = HUGE_VAL;
+    m->draw.decimals[kDecSafetyFactor] = -400;
+    for (const auto& e : evaluate(*m, 20, 20, 15)) {
+        EXPECT_TRUE(std::isfinite(e.record.md));
+        EXPECT_LE(e.record.f, kNoSafetyFactor);
+    }
 }
