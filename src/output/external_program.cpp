@@ -23,14 +23,30 @@ std::filesystem::path executableDirectory()
     return exe.parent_path();
 }
 
-std::string helperProgramCommand(const char* envOverride, const std::string& defaultName)
+HelperCommand helperProgramCommand(const char* envOverride, const std::string& defaultName)
 {
     if (envOverride) {
         const char* value = std::getenv(envOverride);
-        if (value && *value) return value;
+        if (value && *value) return {value, true};
     }
     const std::filesystem::path dir = executableDirectory();
-    return dir.empty() ? defaultName : (dir / defaultName).string();
+    return {dir.empty() ? defaultName : (dir / defaultName).string(), false};
+}
+
+ProgramOutcome startAndWait(const HelperCommand& command, const std::vector<std::string>& args,
+                            const std::filesystem::path& workingDirectory,
+                            const std::function<void()>& idle)
+{
+    if (!command.shell) return startAndWait(command.command, args, workingDirectory, idle);
+    std::vector<std::string> shellArgs{"-c", command.command + " \"$@\"", "sh"};
+    shellArgs.insert(shellArgs.end(), args.begin(), args.end());
+    ProgramOutcome out = startAndWait("/bin/sh", shellArgs, workingDirectory, idle);
+    // The shell reports a command it cannot find or run with 127 or 126.
+    if (out.started && (out.exitCode == 127 || out.exitCode == 126)) {
+        out.started = false;
+        out.error = command.command + ": cannot be started";
+    }
+    return out;
 }
 
 ProgramOutcome startAndWait(const std::string& command, const std::vector<std::string>& args,

@@ -131,7 +131,7 @@ std::optional<Message> runPlotCommand(const Figure& figure,
 {
     if (auto m = writePlotFile(figure, startDirectory)) return m;
     if (auto m = writePlotHandOff(startDirectory)) return m;
-    const std::string command = helperProgramCommand(kPlotterEnvironment, kPlotterProgram);
+    const HelperCommand command = helperProgramCommand(kPlotterEnvironment, kPlotterProgram);
     ProgramOutcome outcome = startAndWait(command, {}, startDirectory, idle);
     if (note && !outcome.started) *note = outcome.error;
     return std::nullopt;

@@ -48,9 +48,9 @@ std::optional<Message> writePlotFile(const Figure& figure, const std::filesystem
 std::optional<Message> writePlotHandOff(const std::filesystem::path& directory);
 
 // The figure command after composition: writes the plot file and the hand-off file into
-// the start directory, then starts the plotter (KELTORA_PLOTTER, else keltora-plotter
-// beside the program) there and waits for it, calling `idle` while waiting. When the plot
-// file cannot be written, the message is returned and nothing else happens. A plotter
+// the start directory, then starts the plotter (the shell command line KELTORA_PLOTTER,
+// else keltora-plotter beside the program) there and waits for it, calling `idle` while waiting.
+// When the plot file cannot be written, the message is returned and nothing else happens. A plotter
 // that cannot be started is not an error of the command (it is reported on `*note`).
 std::optional<Message> runPlotCommand(const Figure& figure,
                                       const std::filesystem::path& startDirectory,

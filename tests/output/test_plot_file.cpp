@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "model/text_encoding.h"
+#include "output/external_program.h"
 #include "output/plot_file.h"
 #include "output/test_figure_section.h"
 #include "test_support.h"
@@ -132,9 +133,11 @@ TEST(PlotFile, WritesFileAndHandOffAndStartsThePlotter)
 
     // A plotter that records its working directory and the hand-off file it finds there.
     const auto script = dir / "fake-plotter.sh";
-    test::writeBytes(script, "#!/bin/sh\npwd > seen.txt\ncat DirPath2.inf >> seen.txt\n");
+    test::writeBytes(script, "#!/bin/sh\necho \"$@\" > seen.txt\npwd >> seen.txt\n"
+                             "cat DirPath2.inf >> seen.txt\n");
     std::filesystem::permissions(script, std::filesystem::perms::owner_all);
-    ::setenv(kPlotterEnvironment, script.c_str(), 1);
+    // The override is a shell command line: it may carry options.
+    ::setenv(kPlotterEnvironment, ("'" + script.string() + "' --print").c_str(), 1);
     int idleCalls = 0;
     std::string note;
     auto m = runPlotCommand(
@@ -147,7 +150,7 @@ TEST(PlotFile, WritesFileAndHandOffAndStartsThePlotter)
     const std::string root = std::filesystem::canonical(dir.path()).string();
     EXPECT_EQ(test::readBytes(dir / kPlotHandOffName), root + "/\r\nSBPLOT01.VOV\r\n$$$$$$$$\r\n");
     EXPECT_EQ(test::readBytes(dir / "seen.txt"),
-              root + "\n" + root + "/\r\nSBPLOT01.VOV\r\n$$$$$$$$\r\n");
+              "--print\n" + root + "\n" + root + "/\r\nSBPLOT01.VOV\r\n$$$$$$$$\r\n");
 
     // A plotter that cannot be started is noted, not an error of the command.
     ::setenv(kPlotterEnvironment, (dir / "no-such-plotter").c_str(), 1);
@@ -155,6 +158,12 @@ TEST(PlotFile, WritesFileAndHandOffAndStartsThePlotter)
     ::unsetenv(kPlotterEnvironment);
     EXPECT_FALSE(m);
     EXPECT_FALSE(note.empty());
+
+    // Without the override: a program path, started directly.
+    EXPECT_FALSE(startAndWait((dir / "no-such-plotter").string(), {}).started);
+    ProgramOutcome ok = startAndWait("/bin/sh", {"-c", "exit 3"}, dir.path());
+    EXPECT_TRUE(ok.started);
+    EXPECT_EQ(ok.exitCode, 3);
 
     // A plot file that cannot be created: a message, and nothing else follows.
     test::TempDir other;
