@@ -181,6 +181,14 @@ TEST(PlotRender, PlotterExportsWithoutAWindow)
                                &out),
               0);
     EXPECT_NE(out.find("1 unreadable record"), std::string::npos) << out;
+    // The window itself, saved without a screen.
+    EXPECT_EQ(test::runCommand("'" + plotter.string() + "' '" + (dir / "bad.VOV").string() +
+                                   "' --screenshot '" + (dir / "w.png").string() + "' 2>&1",
+                               &out),
+              0)
+        << out;
+    QImage window(QString::fromStdString((dir / "w.png").string()));
+    EXPECT_GE(window.width(), 320);
     // No hand-off file and no argument: an error exit, no window.
     test::TempDir empty;
     EXPECT_NE(test::runCommand("cd '" + empty.path().string() + "' && '" + plotter.string() +

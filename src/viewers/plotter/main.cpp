@@ -29,7 +29,7 @@ using namespace keltora;
 
 struct Options {
     std::string file;
-    std::string pdf, svg, png;
+    std::string pdf, svg, png, screenshot;
     double dotsPerMm = 8.0;
     bool help = false;
     std::string error;
@@ -52,6 +52,8 @@ Options parseArgs(int argc, char** argv)
             value(o.svg);
         else if (a == "--png")
             value(o.png);
+        else if (a == "--screenshot")
+            value(o.screenshot);
         else if (a == "--dpi") {
             std::string v;
             value(v);
@@ -71,8 +73,10 @@ Options parseArgs(int argc, char** argv)
 
 const char* kUsage =
     "usage: keltora-plotter [FILE.VOV] [--pdf OUT.pdf] [--svg OUT.svg] [--png OUT.png] [--dpi N]\n"
+    "                       [--screenshot OUT.png]\n"
     "Without FILE the plot file named by DirPath2.inf in the current folder is shown.\n"
-    "With an export option the file is written and no window opens.\n";
+    "With an export option the file is written and no window opens; --screenshot shows the\n"
+    "window, saves it as an image and quits (checks without a screen).\n";
 
 // The plot file to show: the one given, else the one the hand-off file names.
 bool locatePlotFile(const Options& o, std::filesystem::path& path, std::string& error)
@@ -192,8 +196,9 @@ int main(int argc, char** argv)
         return 2;
     }
     const bool exporting = !o.pdf.empty() || !o.svg.empty() || !o.png.empty();
+    const bool headless = exporting || !o.screenshot.empty();
     // Exports need no display.
-    if (exporting && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    if (headless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
 
@@ -206,7 +211,7 @@ int main(int argc, char** argv)
     }
     if (!doc) {
         std::fprintf(stderr, "keltora-plotter: %s\n", error.c_str());
-        if (!exporting)
+        if (!headless)
             QMessageBox::critical(nullptr, QStringLiteral("error"),
                                   QStringLiteral("作図ファイルを読めません。\n%1")
                                       .arg(QString::fromStdString(error)));
@@ -217,5 +222,9 @@ int main(int argc, char** argv)
 
     PlotterWindow window(std::move(*doc), QString::fromStdString(path.string()));
     window.show();
+    if (!o.screenshot.empty()) {
+        QApplication::processEvents();
+        return window.grab().save(QString::fromStdString(o.screenshot)) ? 0 : 1;
+    }
     return app.exec();
 }
