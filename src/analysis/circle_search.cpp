@@ -225,9 +225,9 @@ bool Search::tooLarge(const SearchGrid& grid) const
 
 int Search::run()
 {
+    results_.clear();
     const std::filesystem::path dir = options_.workDir.empty() ? "." : options_.workDir;
     for (int g = 0; g < kMaxGrids; ++g) {
-        results_.tables[static_cast<std::size_t>(g)].clear();
         for (const std::string& name :
              {cformat("ANSWER%d.DMP", g + 1), cformat("answer%d.dmp", g + 1)}) {
             std::error_code ec;

@@ -276,6 +276,27 @@ TEST(CircleSearch, ExtensionOnEdgesAndSingleColumn)
     EXPECT_NEAR(run->results.minima[0].cy, 6.00001, 1e-12);
 }
 
+TEST(CircleSearch, RunawayExtensionStopsWithAMessage)
+{
+    auto m = freshModel();
+    keltora::test::TempDir dir;
+    // f falls without end towards larger cx: the minimum is always on the X max edge.
+    FakeEvaluator ev([](double cx, double, double, int) { return 1000.0 - cx; });
+    CircleSearchOptions o;
+    o.workDir = dir.path();
+    o.maxCirclesPerSearch = 200; // 3 x 3 centres x 1 radius, growing by 3 per extension
+    CalculationResults results;
+    MessageList messages;
+    const int status = runCircleSearch(
+        *m, settings({0, 2, 1}, {0, 2, 1}, {5, 5, 1}, 2, 1), ev, o, results, nullptr, messages);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(results.validFlag, kResultsValid);
+    ASSERT_FALSE(messages.empty());
+    EXPECT_NE(messages[0].text.find("第1次格子の拡張を打ち切りました"), std::string::npos);
+    EXPECT_LE(results.circlesEvaluated, 200);
+    EXPECT_TRUE(results.gridCompleted[0]);
+}
+
 TEST(CircleSearch, RefinementHalvesThePitchAroundTheMinimum)
 {
     auto m = freshModel();
