@@ -21,7 +21,7 @@ namespace {
 
 // The program's evaluation, counting the slices it sums.
 class CountingEvaluator final : public CircleEvaluator {
-public:
+  public:
     CountingEvaluator(const SlopeModel& model, const PolygonTable& polygons,
                       std::atomic<long long>& slices)
         : inner_(model, polygons), slices_(slices)
@@ -35,7 +35,7 @@ public:
                           std::memory_order_relaxed);
     }
 
-private:
+  private:
     FelleniusEvaluator inner_;
     std::atomic<long long>& slices_;
 };
@@ -114,7 +114,8 @@ void BM_CalculationPerSlice(benchmark::State& state)
     state.counters["slices"] = perRun;
     state.counters["threads"] = threads;
     // Wall time x threads per slice: what a core spends on a slice when the machine is ours.
-    state.counters["ns_per_slice_core"] = seconds / static_cast<double>(runs) * 1e9 * threads / perRun;
+    state.counters["ns_per_slice_core"] =
+        seconds / static_cast<double>(runs) * 1e9 * threads / perRun;
     // CPU time of all threads per slice: the same figure, unaffected by other processes.
     state.counters["cpu_ns_per_slice"] = cpuSeconds / static_cast<double>(runs) * 1e9 / perRun;
 }

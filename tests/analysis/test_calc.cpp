@@ -41,11 +41,11 @@ CalcOptions fakeOptions(const std::filesystem::path& dir, FakeEvaluator::MassFun
 }
 
 class AbortAfter : public CalculationObserver {
-public:
+  public:
     explicit AbortAfter(int n) : n_(n) {}
     bool abortRequested() override { return ++asked_ > n_; }
 
-private:
+  private:
     int n_;
     int asked_ = 0;
 };
@@ -194,8 +194,8 @@ TEST(CalcRun, CriticalResultWithSheetPileAndLabelList)
         s.mdk = 4.0;
         return s;
     };
-    r.tables[0] = {record(1, 1, 5, 4, 1.3), record(1, 1, 5, 5, 1.2),
-                   record(1, 2, 5, 4, 1.2), record(1, 1.00000005, 5, 6, 1.1999999)};
+    r.tables[0] = {record(1, 1, 5, 4, 1.3), record(1, 1, 5, 5, 1.2), record(1, 2, 5, 4, 1.2),
+                   record(1, 1.00000005, 5, 6, 1.1999999)};
     r.tables[1] = {record(2, 2, 5, 4, 1.1), record(2, 3, 5, 4, 1.1)};
     // No sheet pile: mry = 0, f = (100 + 20)/(90 + 6 + 4) = 1.2.
     int n = collectResults(*m, r, {});
