@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <stdexcept>
 
 #include "analysis/calculation.h"
 #include "analysis/test_search_fake.h"
@@ -233,4 +234,27 @@ TEST(CalcRun, CriticalResultWithSheetPileAndLabelList)
     EXPECT_EQ(collectResults(*m, r, {}), 0);
     EXPECT_FALSE(r.hasCritical);
     EXPECT_TRUE(r.labels.empty());
+}
+
+TEST(CalcRun, AFailingEvaluationEndsTheRunWithAMessage)
+{
+    keltora::test::TempDir dir;
+    for (int threads : {1, 2}) {
+        auto m = gridModel();
+        CalcOptions opts = fakeOptions(dir.path(), [](double cx, double, double, int) {
+            if (cx > 1.5) throw std::runtime_error("out of memory");
+            return 1.5;
+        });
+        opts.threads = threads;
+        CalculationResults results;
+        const CalcOutcome out = runCalculation(*m, results, opts);
+        EXPECT_EQ(out.status, -1);
+        EXPECT_EQ(out.verdict, Verdict::None);
+        ASSERT_EQ(out.messages.size(), 2u);
+        EXPECT_EQ(out.messages[0].caption, "ERROR");
+        EXPECT_NE(out.messages[0].text.find("out of memory"), std::string::npos);
+        EXPECT_EQ(out.messages[1].text, "計算：計算結果が得られませんでした。\n");
+        EXPECT_EQ(m->calcState, 0);
+        EXPECT_FALSE(results.hasCritical);
+    }
 }
