@@ -212,9 +212,9 @@ int runCalc(const Args& argsIn)
     }
 }
 
-const CommandRegistrar calc{{"calc", "calc FILE.SDW [--workdir DIR] [--threads N] [--quiet]",
-                             "run the calculation; dumps go to DIR (default: current folder); "
-                             "exit 0 OK, 1 OUT, 2 no result or error",
+const CommandRegistrar calc{{"calc", "calc FILE.SDW [--workdir DIR] [--threads N]",
+                             "run the calculation (dumps into DIR, default the current folder; "
+                             "--quiet hides the progress); exit 0 OK, 1 OUT, 2 no result or error",
                              runCalc}};
 
 } // namespace
