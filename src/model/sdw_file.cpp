@@ -345,10 +345,7 @@ private:
 
 class Parser {
 public:
-    Parser(LineReader& in, int version, ReadResult& result)
-        : in_(in), version_(version), result_(result)
-    {
-    }
+    Parser(LineReader& in, int version) : in_(in), version_(version) {}
 
     bool has(int since) const { return version_ >= since; }
     void skip(int since = 0)
@@ -365,13 +362,14 @@ public:
         if (n < expected) ++badLines_;
     }
     const std::string* raw() { return in_.next(); }
+    // True once a read has run past the end of the file.
+    bool ended() const { return in_.ended(); }
     int badLines() const { return badLines_; }
     void noteBad() { ++badLines_; }
 
 private:
     LineReader& in_;
     int version_;
-    ReadResult& result_;
     int badLines_ = 0;
 };
 
@@ -413,7 +411,7 @@ ReadResult parseDataFile(const std::string& bytes, SlopeModel& target, SdwPart p
     result.version = version;
 
     SlopeModel m = target; // fields the file does not hold keep their values
-    Parser p(in, version, result);
+    Parser p(in, version);
     CalcConditions& c = m.conditions;
 
     p.skip(); // "$   検討条件"
@@ -472,7 +470,7 @@ ReadResult parseDataFile(const std::string& bytes, SlopeModel& target, SdwPart p
         p.skip();
         m.referenceLine = CohesionReferenceLine{};
         if (count < 0) count = 0;
-        for (int k = 0; k < count; ++k) {
+        for (int k = 0; k < count && !p.ended(); ++k) {
             double x = 0.0, y = 0.0;
             p.scan("%lf,%lf", 2, &x, &y);
             if (k < kMaxReferenceVertices) {
@@ -555,7 +553,7 @@ ReadResult parseDataFile(const std::string& bytes, SlopeModel& target, SdwPart p
         p.scan("%d", 1, &count);
         p.skip();
         if (count < 0) count = 0;
-        for (int k = 0; k < count; ++k) {
+        for (int k = 0; k < count && !p.ended(); ++k) {
             double y = 0, q = 0, lx = 0, ly = 0;
             int mode = -1;
             p.scan("%lf,%lf,%lf,%lf,%d", 5, &y, &q, &lx, &ly, &mode);

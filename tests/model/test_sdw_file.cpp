@@ -560,3 +560,22 @@ TEST(SdwSave, FailedSaveKeepsTheOldFileAndReports)
     ::stat((dir / "keep.SDW").c_str(), &st);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
 }
+
+TEST(SdwRead, HugeRowCountsInAShortFileEndPromptly)
+{
+    // A hostile count of reference-line vertices or passive rows in a file that ends
+    // right after it: the read stops at the end of the file instead of counting on.
+    auto m = fresh();
+    std::string file = cp932ToUtf8(formatDataFile(*m, "x"));
+    for (const std::string comment : {"$   粘着力基準線　点数\r\n", "$   矢板受動土圧　データ数\r\n"}) {
+        std::string text = file;
+        const size_t at = text.find(comment) + comment.size();
+        text = text.substr(0, at) + "2147483647\r\n";
+        auto r = fresh();
+        ReadResult res = parseDataFile(utf8ToCp932(text), *r, SdwPart::Everything, "x");
+        EXPECT_EQ(res.status, 0);
+        EXPECT_LE(r->referenceLine.count, kMaxReferenceVertices);
+        EXPECT_LE(r->sheetPile.passiveCount, kMaxPassiveRows);
+        EXPECT_FALSE(res.warnings.empty());
+    }
+}
