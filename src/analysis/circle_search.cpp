@@ -490,32 +490,35 @@ Search::GridEnd Search::walkParallel(int g, const GridLayout& layout,
 
     std::vector<std::thread> pool;
     pool.reserve(static_cast<std::size_t>(threads));
+    // Stops and joins the workers on every way out, an exception of the store, of the
+    // observer or of starting a thread included.
+    struct Joiner {
+        std::atomic<bool>& stop;
+        std::mutex& mutex;
+        std::condition_variable& spaceCv;
+        std::vector<std::thread>& pool;
+        ~Joiner()
+        {
+            stop.store(true);
+            {
+                std::lock_guard lock(mutex);
+            }
+            spaceCv.notify_all();
+            for (std::thread& t : pool)
+                if (t.joinable()) t.join();
+        }
+    } joiner{stop, mutex, spaceCv, pool};
     for (int t = 0; t < threads; ++t)
         pool.emplace_back(worker);
-    auto finish = [&] {
-        stop.store(true);
-        {
-            std::lock_guard lock(mutex);
-        }
-        spaceCv.notify_all();
-        for (std::thread& t : pool)
-            t.join();
-    };
 
     for (long long i = 0; i < n; ++i) {
-        if (abortAtCentre(layout, i)) {
-            finish();
-            return GridEnd::Aborted;
-        }
+        if (abortAtCentre(layout, i)) return GridEnd::Aborted;
         Slot& slot = slotOf(i);
         {
             std::unique_lock lock(mutex);
             readyCv.wait(lock, [&] { return slot.ready; });
         }
-        if (slot.error) {
-            finish();
-            std::rethrow_exception(slot.error);
-        }
+        if (slot.error) std::rethrow_exception(slot.error);
         storeCentre(g, slot.work, *dump_);
         slot.work = CentreWork{};
         {
@@ -526,7 +529,6 @@ Search::GridEnd Search::walkParallel(int g, const GridLayout& layout,
         spaceCv.notify_all();
         if (observer_) observer_->centreDone(i + 1, n);
     }
-    finish();
     return GridEnd::Done;
 }
 

@@ -257,4 +257,20 @@ TEST(CalcRun, AFailingEvaluationEndsTheRunWithAMessage)
         EXPECT_EQ(m->calcState, 0);
         EXPECT_FALSE(results.hasCritical);
     }
+
+    // A failing observer stops the workers as well instead of leaving them running.
+    class Failing : public CalculationObserver {
+      public:
+        void centreDone(long long done, long long) override
+        {
+            if (done == 3) throw std::runtime_error("window closed");
+        }
+    } failing;
+    auto m = gridModel();
+    CalculationResults results;
+    const CalcOutcome out = runCalculation(
+        *m, results, fakeOptions(dir.path(), [](double, double, double, int) { return 1.5; }),
+        &failing);
+    EXPECT_EQ(out.status, -1);
+    EXPECT_NE(out.messages.at(0).text.find("window closed"), std::string::npos);
 }
