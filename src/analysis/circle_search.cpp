@@ -323,6 +323,10 @@ Search::GridEnd Search::computeGrid(int g, const SearchGrid& grid, int grids)
     const auto gi = static_cast<std::size_t>(g);
     results_.minima[gi] = GridMinimum{};
     results_.tables[gi].clear();
+    // Room for about one mass per circle, up to what the result table shows, so that the
+    // store does not keep moving a growing table.
+    results_.tables[gi].reserve(static_cast<std::size_t>(
+        std::min(estimateCircles(grid, settings_.radius), double(kGridTableCapacity))));
     results_.grids[gi] = grid;
     results_.gridCompleted[gi] = false;
     results_.gridsRun = std::max(results_.gridsRun, g + 1);
