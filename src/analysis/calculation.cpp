@@ -16,7 +16,10 @@ namespace {
 // Label centres closer than this in both x and y are the same centre.
 constexpr double kSameCentre = kTolChanged;
 
-Message errorMessage(const char* text) { return {text, "error"}; }
+Message errorMessage(const char* text)
+{
+    return {text, "error"};
+}
 
 std::unique_ptr<CircleEvaluator> felleniusEvaluator(const SlopeModel& model,
                                                     const PolygonTable& polygons)
@@ -138,7 +141,8 @@ int collectResults(const SlopeModel& model, CalculationResults& results,
     SlipResult c = *best;
     c.mry = 0.0;
     const int pile = model.sheetPile.method;
-    if ((pile == 2 || pile == 3) && sheetPileMoment) c.mry = sheetPileMoment(model, c.cx, c.cy, c.rr);
+    if ((pile == 2 || pile == 3) && sheetPileMoment)
+        c.mry = sheetPileMoment(model, c.cx, c.cy, c.rr);
     c.mr = c.mrf + c.mrc + c.mry;
     c.md = c.mdw + c.mdh + c.mdk;
     c.f = safetyFactorFrom(c.mr, c.md, model.draw.decimals[kDecSafetyFactor]);
@@ -153,9 +157,9 @@ void concludeRun(SlopeModel& model, CalculationResults& results, const CalcOptio
     stampDateTime(model, options.now ? *options.now : clockNow());
     model.calcState = results.validFlag;
     if (results.validFlag == kResultsValid) {
-        const SheetPileMomentFunction pile =
-            options.sheetPileMoment ? options.sheetPileMoment
-                                    : SheetPileMomentFunction(programSheetPileMoment);
+        const SheetPileMomentFunction pile = options.sheetPileMoment
+                                                 ? options.sheetPileMoment
+                                                 : SheetPileMomentFunction(programSheetPileMoment);
         const int labels = collectResults(model, results, pile);
         if (static_cast<std::size_t>(labels) > kSafetyLabelCapacity)
             outcome.messages.push_back(
@@ -205,9 +209,9 @@ CalcOutcome runCircular(SlopeModel& model, CalculationResults& results, const Ca
         return outcome;
     }
 
-    const CircleEvaluatorFactory factory =
-        options.circleEvaluator ? options.circleEvaluator
-                                : CircleEvaluatorFactory(felleniusEvaluator);
+    const CircleEvaluatorFactory factory = options.circleEvaluator
+                                               ? options.circleEvaluator
+                                               : CircleEvaluatorFactory(felleniusEvaluator);
     // Blocks without a closed outline take no part in the calculation.
     const auto polygons = std::make_unique<PolygonTable>(buildPolygonTable(model));
     const std::unique_ptr<CircleEvaluator> evaluator = factory(model, *polygons);
@@ -235,10 +239,9 @@ CalcOutcome runCalculation(SlopeModel& model, CalculationResults& results,
             model.calcState = kResultsNone;
             CalcOutcome outcome;
             outcome.status = -1;
-            outcome.messages.push_back(
-                {cformat("計算：検討方法 %d の計算はまだ利用できません。",
-                         static_cast<int>(model.conditions.method)),
-                 "メッセージ"});
+            outcome.messages.push_back({cformat("計算：検討方法 %d の計算はまだ利用できません。",
+                                                static_cast<int>(model.conditions.method)),
+                                        "メッセージ"});
             return outcome;
         }
         default: return runCircular(model, results, options, observer);
@@ -253,6 +256,17 @@ CalcOutcome runCalculation(SlopeModel& model, CalculationResults& results,
         outcome.messages.push_back({"計算：計算結果が得られませんでした。\n", "メッセージ"});
         return outcome;
     }
+}
+
+CalcOutcome runCalculation(Document& document, const CalcOptions& options,
+                           CalculationObserver* observer)
+{
+    CalcOptions o = options;
+    if (o.workDir.empty()) o.workDir = document.startDirectory();
+    auto results = std::make_shared<CalculationResults>();
+    CalcOutcome outcome = runCalculation(document.model(), *results, o, observer);
+    document.setResults(std::move(results));
+    return outcome;
 }
 
 } // namespace keltora

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cmath>
 #include <condition_variable>
+#include <cstdint>
 #include <cstdio>
 #include <exception>
 #include <limits>
@@ -99,10 +100,51 @@ void appendCrLf(std::string& out, const std::string& text)
     out.append(text, pos, std::string::npos);
 }
 
+// Appends v as printf("%<width>.3f") prints it in the "C" locale, for |v| < 1e12 (NaN
+// and larger values return false). Exact: v * 1000 is formed as an integer times a power
+// of two and rounded to nearest, ties to even, as the C library does.
+bool appendFixed3(std::string& out, double v, int width)
+{
+    if (!(std::fabs(v) < 1e12)) return false;
+    const bool negative = std::signbit(v);
+    int exponent = 0;
+    const double fraction = std::frexp(std::fabs(v), &exponent); // |v| = fraction * 2^exponent
+    // |v| * 1000 = mantissa * 1000 / 2^shift with an exact 53-bit mantissa; the product
+    // stays below 2^63, and shift >= 13 because |v| < 2^40.
+    const auto mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 53));
+    const std::uint64_t scaled = mantissa * 1000u;
+    const int shift = 53 - exponent;
+    std::uint64_t n = 0;
+    if (shift < 64) {
+        n = scaled >> shift;
+        const std::uint64_t rest = scaled & ((std::uint64_t{1} << shift) - 1);
+        const std::uint64_t half = std::uint64_t{1} << (shift - 1);
+        if (rest > half || (rest == half && (n & 1u))) ++n;
+    }
+    char digits[32];
+    int len = 0;
+    const std::uint64_t whole = n / 1000u;
+    const auto frac = static_cast<unsigned>(n % 1000u);
+    digits[len++] = static_cast<char>('0' + frac % 10);
+    digits[len++] = static_cast<char>('0' + frac / 10 % 10);
+    digits[len++] = static_cast<char>('0' + frac / 100);
+    digits[len++] = '.';
+    std::uint64_t w = whole;
+    do {
+        digits[len++] = static_cast<char>('0' + w % 10);
+        w /= 10;
+    } while (w != 0);
+    if (negative) digits[len++] = '-';
+    if (len < width) out.append(static_cast<std::size_t>(width - len), ' ');
+    while (len > 0)
+        out += digits[--len];
+    return true;
+}
+
 // One grid's dump file, written through a buffer. A file that cannot be created or
 // written is reported once; the search goes on without it.
 class DumpFile {
-public:
+  public:
     DumpFile(const std::filesystem::path& path, std::string name, MessageList& messages)
         : name_(std::move(name)), messages_(messages)
     {
@@ -132,7 +174,7 @@ public:
         if (!ok) fail();
     }
 
-private:
+  private:
     void fail()
     {
         if (failed_) return;
@@ -169,7 +211,7 @@ struct GridLayout {
 };
 
 class Search {
-public:
+  public:
     Search(const SlopeModel& model, const CircleSearchSettings& settings,
            const CircleEvaluator& evaluator, const CircleSearchOptions& options,
            CalculationResults& results, CalculationObserver* observer, MessageList& messages)
@@ -180,15 +222,15 @@ public:
 
     int run();
 
-private:
+  private:
     enum class GridEnd { Done, Aborted };
 
     GridEnd computeGrid(int g, const SearchGrid& grid, int grids);
     GridEnd walkSerial(int g, const GridLayout& layout, const std::vector<SliceBreaks>& breaks);
     GridEnd walkParallel(int g, const GridLayout& layout, const std::vector<SliceBreaks>& breaks,
                          int threads);
-    void evaluateCentre(int g, double cx, double cy, const SliceBreaks& breaks,
-                        CentreWork& work, std::vector<EvaluatedMass>& scratch) const;
+    void evaluateCentre(int g, double cx, double cy, const SliceBreaks& breaks, CentreWork& work,
+                        std::vector<EvaluatedMass>& scratch) const;
     void storeCentre(int g, CentreWork& work, DumpFile& dump);
     bool abortAtCentre(const GridLayout& layout, long long i);
     void line(int n, const std::string& text)
@@ -225,9 +267,9 @@ bool Search::tooLarge(const SearchGrid& grid) const
 
 int Search::run()
 {
+    results_.clear();
     const std::filesystem::path dir = options_.workDir.empty() ? "." : options_.workDir;
     for (int g = 0; g < kMaxGrids; ++g) {
-        results_.tables[static_cast<std::size_t>(g)].clear();
         for (const std::string& name :
              {cformat("ANSWER%d.DMP", g + 1), cformat("answer%d.dmp", g + 1)}) {
             std::error_code ec;
@@ -247,8 +289,7 @@ int Search::run()
         const auto gi = static_cast<std::size_t>(g);
         if (tooLarge(grid)) {
             messages_.push_back(
-                {cformat("第%d次格子の円弧の数が多すぎるため、探索をここで打ち切りました。",
-                         g + 1),
+                {cformat("第%d次格子の円弧の数が多すぎるため、探索をここで打ち切りました。", g + 1),
                  "メッセージ"});
             break;
         }
@@ -324,6 +365,10 @@ Search::GridEnd Search::computeGrid(int g, const SearchGrid& grid, int grids)
     const auto gi = static_cast<std::size_t>(g);
     results_.minima[gi] = GridMinimum{};
     results_.tables[gi].clear();
+    // Room for about one mass per circle, up to what the result table shows, so that the
+    // store does not keep moving a growing table.
+    results_.tables[gi].reserve(static_cast<std::size_t>(
+        std::min(estimateCircles(grid, settings_.radius), double(kGridTableCapacity))));
     results_.grids[gi] = grid;
     results_.gridCompleted[gi] = false;
     results_.gridsRun = std::max(results_.gridsRun, g + 1);
@@ -335,7 +380,8 @@ Search::GridEnd Search::computeGrid(int g, const SearchGrid& grid, int grids)
     line(1, cformat("計算次数=%2d    最大次数=%2d   ", g + 1, grids));
     line(2, cformat("円形中心　X =%8.3f ～%8.3f (step%8.3f )   ", grid.xmin, grid.xmax, grid.dx));
     line(3, cformat("　　　　　Y =%8.3f ～%8.3f (step%8.3f )   ", grid.ymin, grid.ymax, grid.dy));
-    for (int n = 4; n <= 7; ++n) line(n, "");
+    for (int n = 4; n <= 7; ++n)
+        line(n, "");
 
     // The size was checked before, so these limits are only a second line of defence.
     const auto limit = static_cast<std::size_t>(options_.maxCirclesPerGrid);
@@ -349,7 +395,8 @@ Search::GridEnd Search::computeGrid(int g, const SearchGrid& grid, int grids)
     std::vector<SliceBreaks> breaks;
     breaks.reserve(layout.columns.size());
     if (!layout.rows.empty())
-        for (double cx : layout.columns) breaks.push_back(evaluator_.buildSliceBreaks(cx));
+        for (double cx : layout.columns)
+            breaks.push_back(evaluator_.buildSliceBreaks(cx));
 
     const int threads = threadCount();
     const GridEnd end = threads > 1 && layout.centres() > 1
@@ -389,7 +436,8 @@ void Search::evaluateCentre(int g, double cx, double cy, const SliceBreaks& brea
         for (const EvaluatedMass& m : scratch) {
             if (!massIsKept(m.record, maxF)) continue;
             work.kept.push_back(m);
-            appendCrLf(work.dump, options_.formatRecord(m.record));
+            if (options_.formatRecord != formatDumpRecord || !appendDumpRecord(work.dump, m.record))
+                appendCrLf(work.dump, options_.formatRecord(m.record));
         }
     }
     work.circles += static_cast<long long>(radii.size());
@@ -489,30 +537,35 @@ Search::GridEnd Search::walkParallel(int g, const GridLayout& layout,
 
     std::vector<std::thread> pool;
     pool.reserve(static_cast<std::size_t>(threads));
-    for (int t = 0; t < threads; ++t) pool.emplace_back(worker);
-    auto finish = [&] {
-        stop.store(true);
+    // Stops and joins the workers on every way out, an exception of the store, of the
+    // observer or of starting a thread included.
+    struct Joiner {
+        std::atomic<bool>& stop;
+        std::mutex& mutex;
+        std::condition_variable& spaceCv;
+        std::vector<std::thread>& pool;
+        ~Joiner()
         {
-            std::lock_guard lock(mutex);
+            stop.store(true);
+            {
+                std::lock_guard lock(mutex);
+            }
+            spaceCv.notify_all();
+            for (std::thread& t : pool)
+                if (t.joinable()) t.join();
         }
-        spaceCv.notify_all();
-        for (std::thread& t : pool) t.join();
-    };
+    } joiner{stop, mutex, spaceCv, pool};
+    for (int t = 0; t < threads; ++t)
+        pool.emplace_back(worker);
 
     for (long long i = 0; i < n; ++i) {
-        if (abortAtCentre(layout, i)) {
-            finish();
-            return GridEnd::Aborted;
-        }
+        if (abortAtCentre(layout, i)) return GridEnd::Aborted;
         Slot& slot = slotOf(i);
         {
             std::unique_lock lock(mutex);
             readyCv.wait(lock, [&] { return slot.ready; });
         }
-        if (slot.error) {
-            finish();
-            std::rethrow_exception(slot.error);
-        }
+        if (slot.error) std::rethrow_exception(slot.error);
         storeCentre(g, slot.work, *dump_);
         slot.work = CentreWork{};
         {
@@ -523,13 +576,48 @@ Search::GridEnd Search::walkParallel(int g, const GridLayout& layout,
         spaceCv.notify_all();
         if (observer_) observer_->centreDone(i + 1, n);
     }
-    finish();
     return GridEnd::Done;
 }
 
 } // namespace
 
-std::string dumpFileName(int grid) { return cformat("answer%d.dmp", grid + 1); }
+bool appendDumpRecord(std::string& out, const SlipResult& r)
+{
+    const std::size_t start = out.size();
+    bool ok = true;
+    auto field = [&](const char* label, double v, int width) {
+        out += label;
+        ok = ok && appendFixed3(out, v, width);
+    };
+    field("cx,cy=", r.cx, 7);
+    field(",", r.cy, 7);
+    field(" rr=", r.rr, 7);
+    field(" sx,sy=", r.sx, 7);
+    field(",", r.sy, 7);
+    field(" ex,ey=", r.ex, 7);
+    field(",", r.ey, 7);
+    field("\r\n                             csx,csy=", r.csx, 7);
+    field(",", r.csy, 7);
+    field(" cex,cey=", r.cex, 7);
+    field(",", r.cey, 7);
+    field("\r\n      mrf=", r.mrf, 10);
+    field(" mrc=", r.mrc, 10);
+    field(" mry=", r.mry, 10);
+    field(" mr=", r.mr, 10);
+    field(" \r\n      mdw=", r.mdw, 10);
+    field(" mdh=", r.mdh, 10);
+    field(" mdk=", r.mdk, 10);
+    field(" md=", r.md, 10);
+    field(" f=", r.f, 5);
+    out += "\r\n";
+    if (!ok) out.resize(start);
+    return ok;
+}
+
+std::string dumpFileName(int grid)
+{
+    return cformat("answer%d.dmp", grid + 1);
+}
 
 RadiusRange radiusRange(const SlopeModel& model, const Range3& radius, double cx, double cy)
 {
@@ -541,8 +629,7 @@ RadiusRange radiusRange(const SlopeModel& model, const Range3& radius, double cx
     for (int i = 0; i < lines; ++i) {
         const TerrainLine& line = model.lines[static_cast<std::size_t>(i)];
         double d = 0.0;
-        if (line.kind != kArcLimitLineSmall || !limitLineDistance(model, line, cx, cy, d))
-            continue;
+        if (line.kind != kArcLimitLineSmall || !limitLineDistance(model, line, cx, cy, d)) continue;
         anySmallLine = true;
         r = std::min(r, d);
     }

@@ -182,9 +182,8 @@ TEST(CalcExamples, CommandLine)
 
     // Errors: a missing file, a bad thread count, refused settings.
     EXPECT_EQ(kt::runCommand(cli + " calc " + (dir / "missing.SDW").string(), &out), 2);
-    EXPECT_EQ(kt::runCommand(cli + " calc " + (dir / "nothing.SDW").string() + " --threads 0",
-                             &out),
-              2);
+    EXPECT_EQ(
+        kt::runCommand(cli + " calc " + (dir / "nothing.SDW").string() + " --threads 0", &out), 2);
     m->felleniusCircle.radius = {5, 1, 1};
     ASSERT_TRUE(writeDataFile(*m, dir / "refused.SDW").ok);
     EXPECT_EQ(kt::runCommand(cli + " calc " + (dir / "refused.SDW").string(), &out), 2);

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <random>
 
 #include "analysis/circle_search.h"
 #include "analysis/test_search_fake.h"
@@ -65,7 +66,7 @@ int countLines(const std::string& s, const std::string& start)
 }
 
 class LineRecorder : public CalculationObserver {
-public:
+  public:
     void setLine(int line, const std::string& text) override
     {
         lines.push_back(cformat("%d:", line) + text);
@@ -276,6 +277,27 @@ TEST(CircleSearch, ExtensionOnEdgesAndSingleColumn)
     EXPECT_NEAR(run->results.minima[0].cy, 6.00001, 1e-12);
 }
 
+TEST(CircleSearch, RunawayExtensionStopsWithAMessage)
+{
+    auto m = freshModel();
+    keltora::test::TempDir dir;
+    // f falls without end towards larger cx: the minimum is always on the X max edge.
+    FakeEvaluator ev([](double cx, double, double, int) { return 1000.0 - cx; });
+    CircleSearchOptions o;
+    o.workDir = dir.path();
+    o.maxCirclesPerSearch = 200; // 3 x 3 centres x 1 radius, growing by 3 per extension
+    CalculationResults results;
+    MessageList messages;
+    const int status = runCircleSearch(*m, settings({0, 2, 1}, {0, 2, 1}, {5, 5, 1}, 2, 1), ev, o,
+                                       results, nullptr, messages);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(results.validFlag, kResultsValid);
+    ASSERT_FALSE(messages.empty());
+    EXPECT_NE(messages[0].text.find("第1次格子の拡張を打ち切りました"), std::string::npos);
+    EXPECT_LE(results.circlesEvaluated, 200);
+    EXPECT_TRUE(results.gridCompleted[0]);
+}
+
 TEST(CircleSearch, RefinementHalvesThePitchAroundTheMinimum)
 {
     auto m = freshModel();
@@ -331,14 +353,13 @@ TEST(CircleSearch, MessageWindowLines)
 {
     auto m = freshModel();
     keltora::test::TempDir dir;
-    FakeEvaluator ev([](double cx, double, double rr, int) { return cx < 1 ? NAN : 2.0 - rr / 10; });
+    FakeEvaluator ev(
+        [](double cx, double, double rr, int) { return cx < 1 ? NAN : 2.0 - rr / 10; });
     LineRecorder obs;
     search(*m, settings({0, 1, 1}, {5, 5, 1}, {2, 3, 1}, 1), ev, dir.path(), 1, &obs);
     const std::vector<std::string> expected = {
-        "1:計算次数= 1    最大次数= 1   ",
-        "2:円形中心　X =   0.000 ～   1.000 (step   1.000 )   ",
-        "3:　　　　　Y =   5.000 ～   5.000 (step   1.000 )   ",
-        "4:", "5:", "6:", "7:",
+        "1:計算次数= 1    最大次数= 1   ", "2:円形中心　X =   0.000 ～   1.000 (step   1.000 )   ",
+        "3:　　　　　Y =   5.000 ～   5.000 (step   1.000 )   ", "4:", "5:", "6:", "7:",
         // The first centre stores nothing; the second stores two masses, shown once.
         "4:すべり円  (X,Y)=  1.000,  5.000 R=  3.000 F=1.700        ",
         "5:最小安全率　Ｆｍｉｎ=   1.700        ",
@@ -352,7 +373,8 @@ TEST(CircleSearch, TablesBeyondTheResultTableAreKeptAndReported)
     auto m = freshModel();
     keltora::test::TempDir dir;
     // 11 x 11 centres x 199 radii x 3 masses = 72237 records, beyond 65535.
-    FakeEvaluator ev([](double cx, double cy, double rr, int k) { return 1 + cx + cy + rr + k; }, 3);
+    FakeEvaluator ev([](double cx, double cy, double rr, int k) { return 1 + cx + cy + rr + k; },
+                     3);
     auto run = search(*m, settings({0, 10, 1}, {0, 10, 1}, {1, 199, 1}), ev, dir.path(), 2);
     EXPECT_EQ(run->results.tables[0].size(), 72237u);
     ASSERT_EQ(run->messages.size(), 1u);
@@ -364,8 +386,8 @@ TEST(CircleSearch, UnwritableDumpIsReportedAndTheSearchEnds)
     auto m = freshModel();
     keltora::test::TempDir dir;
     FakeEvaluator ev([](double, double, double, int) { return 1.25; });
-    auto run = search(*m, settings({0, 1, 1}, {0, 1, 1}, {2, 3, 1}, 2), ev,
-                      dir / "no-such-folder", 2);
+    auto run =
+        search(*m, settings({0, 1, 1}, {0, 1, 1}, {2, 3, 1}, 2), ev, dir / "no-such-folder", 2);
     EXPECT_EQ(run->status, 0);
     EXPECT_EQ(run->results.validFlag, kResultsValid);
     ASSERT_EQ(run->messages.size(), 2u); // one per grid
@@ -381,8 +403,9 @@ TEST(CircleSearch, ParallelEqualsSerial)
     FakeEvaluator ev(
         [](double cx, double cy, double rr, int k) {
             if (std::fmod(cx * 7 + cy * 3 + rr, 5.0) < 0.7) return std::nan("");
-            const double f = 1.0 + 0.1 * std::floor(std::fabs(std::sin(cx * 1.3) * 5 +
-                                                               std::cos(cy * 0.7) * 3 + rr * 0.11)) +
+            const double f = 1.0 +
+                             0.1 * std::floor(std::fabs(std::sin(cx * 1.3) * 5 +
+                                                        std::cos(cy * 0.7) * 3 + rr * 0.11)) +
                              0.05 * k;
             return std::floor(f * 1000 + 1e-4) / 1000;
         },
@@ -411,4 +434,52 @@ TEST(CircleSearch, ParallelEqualsSerial)
         EXPECT_EQ(a->results.minima[gi].rr, b->results.minima[gi].rr);
     }
     EXPECT_GT(a->results.tables[3].size(), 0u);
+}
+
+TEST(DumpRecord, FastLinesEqualTheCLibraryFormat)
+{
+    // Values of every magnitude and sign, exact ties at the third decimal (odd multiples of
+    // 1/16), near-ties written as decimals ending in 5, carries into the next digit, and
+    // the sentinels of a mass; each compared with the C library's printf.
+    std::mt19937_64 rng(20261208);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    std::uniform_int_distribution<int> kind(0, 7);
+    std::uniform_int_distribution<long long> whole(-200000000, 200000000);
+    auto value = [&]() -> double {
+        switch (kind(rng)) {
+        case 0: return (unit(rng) - 0.5) * std::pow(10.0, unit(rng) * 22 - 10);
+        case 1: return static_cast<double>(whole(rng) | 1) / 16.0;
+        case 2: return static_cast<double>(whole(rng) * 10 + 5) / 10000.0;
+        case 3: return static_cast<double>(whole(rng)) / 1000.0 - 0.0005;
+        case 4: return (unit(rng) < 0.5 ? -1 : 1) * kNoSafetyFactor;
+        case 5: return unit(rng) < 0.5 ? -0.0 : -1e-9 * unit(rng);
+        case 6: return static_cast<double>(whole(rng)) * 5000.0 + 0.9995;
+        default: return (unit(rng) - 0.5) * 2e6;
+        }
+    };
+    std::string fast, library;
+    for (int i = 0; i < 100000; ++i) {
+        SlipResult r;
+        for (double* f :
+             {&r.cx,  &r.cy,  &r.rr,  &r.sx,  &r.sy, &r.ex,  &r.ey,  &r.csx, &r.csy, &r.cex,
+              &r.cey, &r.mrf, &r.mrc, &r.mry, &r.mr, &r.mdw, &r.mdh, &r.mdk, &r.md,  &r.f})
+            *f = value();
+        fast.clear();
+        library.clear();
+        ASSERT_TRUE(appendDumpRecord(fast, r));
+        for (char c : formatDumpRecord(r)) {
+            if (c == '\n') library += '\r';
+            library += c;
+        }
+        ASSERT_EQ(fast, library) << "record " << i;
+    }
+    // What it cannot format is left to the C library.
+    SlipResult r;
+    fast = "x";
+    r.md = std::nan("");
+    EXPECT_FALSE(appendDumpRecord(fast, r));
+    r.md = 0.0;
+    r.mdw = -1e12;
+    EXPECT_FALSE(appendDumpRecord(fast, r));
+    EXPECT_EQ(fast, "x");
 }
