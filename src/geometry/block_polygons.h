@@ -9,10 +9,25 @@
 
 namespace keltora {
 
+// A boundary line whose point references are sound: both points in range, in use and
+// distinct. Lines of the model that fail this take no part in tracing or cutting.
+struct BoundaryEdge {
+    int line = -1;       // slot index of the line
+    int startPoint = -1; // point numbers
+    int endPoint = -1;
+    Point2 start, end;
+};
+
+// The sound boundary lines of the model, in table order.
+std::vector<BoundaryEdge> boundaryEdges(const SlopeModel& model);
+
 // A traced outline: point numbers, the first repeated at the end when it closes.
 struct BlockOutline {
+    bool hasBoundary = false; // false: the model has no (sound) boundary line at all
     std::vector<int> points;
-    int entries() const { return static_cast<int>(points.size()); }
+    // The entry count, or -1 when there is no boundary line at all.
+    int entries() const { return hasBoundary ? static_cast<int>(points.size()) : -1; }
+    bool closed() const { return points.size() > 1 && points.front() == points.back(); }
 };
 
 struct BlockPolygon {
@@ -25,12 +40,22 @@ struct PolygonTable {
     std::array<BlockPolygon, kMaxBlocks> blocks{};
 };
 
-// Traces the outline of boundary lines around inner point (x, y). Returns -1 entries
-// (an empty outline with ok = false) when there is no boundary line at all.
+// Traces the outline of boundary lines around inner point (x, y), clockwise (the point
+// lies right of every traced edge): from the nearest boundary line, always taking the
+// sharpest right turn. The outline ends closed (first point repeated), as an open chain
+// where no line continues, or after 2 * (boundary lines) + 1 entries. entries() is -1
+// when there is no boundary line.
 BlockOutline traceOutline(const SlopeModel& model, double x, double y);
+BlockOutline traceOutline(const SlopeModel& model, const std::vector<BoundaryEdge>& edges, double x,
+                          double y);
 
 // Every block's polygon: an outline with more than 3 entries becomes a polygon of
-// (entries - 1) edges, with its bounding box.
+// (entries - 1) edges, with its bounding box over the listed points. Free block slots
+// and blocks without such an outline keep edges = -1.
 PolygonTable buildPolygonTable(const SlopeModel& model);
+
+// True when (x, y) lies strictly inside the closed polygon of the given points
+// (even-odd rule); open chains contain nothing.
+bool polygonContains(const SlopeModel& model, const std::vector<int>& points, double x, double y);
 
 } // namespace keltora

@@ -1,0 +1,258 @@
+// The calculation command around the searches: guards, block polygons, search, critical
+// result, label list, date and time stamp and verdict.
+#include "analysis/calculation.h"
+
+#include <cmath>
+#include <exception>
+#include <map>
+
+#include "analysis/circle_slices.h"
+#include "analysis/slice_section.h"
+#include "model/c_format.h"
+
+namespace keltora {
+namespace {
+
+// Label centres closer than this in both x and y are the same centre.
+constexpr double kSameCentre = kTolChanged;
+
+Message errorMessage(const char* text) { return {text, "error"}; }
+
+std::unique_ptr<CircleEvaluator> felleniusEvaluator(const SlopeModel& model,
+                                                    const PolygonTable& polygons)
+{
+    return std::make_unique<FelleniusEvaluator>(model, polygons);
+}
+
+double programSheetPileMoment(const SlopeModel& model, double cx, double cy, double rr)
+{
+    return sheetPileMoment(model, cx, cy, rr);
+}
+
+bool finite(const Range3& r)
+{
+    return std::isfinite(r.min) && std::isfinite(r.max) && std::isfinite(r.step);
+}
+
+std::tm clockNow()
+{
+    const std::time_t t = std::time(nullptr);
+    std::tm out{};
+    localtime_r(&t, &out);
+    return out;
+}
+
+void stampDateTime(SlopeModel& model, const std::tm& t)
+{
+    model.calcDate = {(t.tm_year + 1900) % 100, t.tm_mon + 1, t.tm_mday};
+    model.calcTime = {t.tm_hour, t.tm_min, t.tm_sec};
+}
+
+SafetyLabel labelFrom(const SlopeModel& model, const SlipResult& r)
+{
+    SafetyLabel l;
+    l.f = r.f;
+    l.cx = r.cx;
+    l.cy = r.cy;
+    l.x = r.cx;
+    l.y = r.cy;
+    l.sx = r.sx;
+    l.sy = r.sy;
+    l.ex = r.ex;
+    l.ey = r.ey;
+    l.csx = r.csx;
+    l.csy = r.csy;
+    l.cex = r.cex;
+    l.cey = r.cey;
+    l.rr = r.rr;
+    l.grid = r.grid;
+    const bool switchOn = r.grid >= 1 && r.grid <= kMaxGrids &&
+                          model.draw.gridFsSwitch[static_cast<std::size_t>(r.grid - 1)] == 1;
+    l.drawFlag = switchOn ? 1 : -1;
+    l.showCircle = 0;
+    return l;
+}
+
+} // namespace
+
+std::optional<Message> checkCircleSettings(const CircleSearchSettings& s, double maxCircles)
+{
+    const Range3& x = s.centreX;
+    const Range3& y = s.centreY;
+    const Range3& r = s.radius;
+    // Written so that NaN fails every comparison and is refused.
+    if (!(std::isfinite(x.min) && std::isfinite(x.max) && x.min <= x.max))
+        return errorMessage("円弧中心　Xmax/Xmin　の値が不正です。");
+    if (!(std::isfinite(x.step) && x.step >= kTolLoop))
+        return errorMessage("円弧中心　ΔＸ　の値が不正です。");
+    if (!(std::isfinite(y.min) && std::isfinite(y.max) && y.min <= y.max))
+        return errorMessage("円弧中心　Ymax/Ymin　の値が不正です。");
+    if (!(std::isfinite(y.step) && y.step >= kTolLoop))
+        return errorMessage("円弧中心　ΔＹ　の値が不正です。");
+    if (!(std::isfinite(r.min) && std::isfinite(r.max) && r.min <= r.max))
+        return errorMessage("円弧半径　Rmax/Rmin　の値が不正です。");
+    if (!(std::isfinite(r.step) && r.step >= kTolLoop))
+        return errorMessage("円弧半径　ΔＲ　の値が不正です。");
+    const double circles = estimateCircles(initialGrid(s), r);
+    if (!(circles <= maxCircles) || !finite(x) || !finite(y))
+        return Message{cformat("円弧の数が多すぎます（約 %.3g 個、上限 %.0f 個）。円弧中心と"
+                               "円弧半径の範囲またはピッチを見直してください。",
+                               circles, maxCircles),
+                       "error"};
+    return std::nullopt;
+}
+
+int collectResults(const SlopeModel& model, CalculationResults& results,
+                   const SheetPileMomentFunction& sheetPileMoment)
+{
+    results.hasCritical = false;
+    results.critical = SlipResult{};
+    results.labels.clear();
+    if (results.validFlag != kResultsValid) return 0;
+
+    const SlipResult* best = nullptr;
+    // Labels by centre x, so that finding a centre does not scan the whole list.
+    std::multimap<double, std::size_t> byCx;
+    for (const std::vector<SlipResult>& table : results.tables) {
+        for (const SlipResult& r : table) {
+            if (!best || r.f < best->f) best = &r;
+            std::size_t found = results.labels.size();
+            // The window is twice the tolerance: a replaced label may have moved by less
+            // than the tolerance from the key it was indexed under.
+            for (auto it = byCx.upper_bound(r.cx - 2.0 * kSameCentre);
+                 it != byCx.end() && it->first < r.cx + 2.0 * kSameCentre; ++it) {
+                const SafetyLabel& l = results.labels[it->second];
+                if (std::fabs(l.cx - r.cx) < kSameCentre && std::fabs(l.cy - r.cy) < kSameCentre)
+                    found = std::min(found, it->second);
+            }
+            if (found == results.labels.size()) {
+                byCx.emplace(r.cx, results.labels.size());
+                results.labels.push_back(labelFrom(model, r));
+            } else if (r.f + kSameCentre < results.labels[found].f) {
+                results.labels[found] = labelFrom(model, r);
+            }
+        }
+    }
+    if (!best) return 0;
+
+    SlipResult c = *best;
+    c.mry = 0.0;
+    const int pile = model.sheetPile.method;
+    if ((pile == 2 || pile == 3) && sheetPileMoment) c.mry = sheetPileMoment(model, c.cx, c.cy, c.rr);
+    c.mr = c.mrf + c.mrc + c.mry;
+    c.md = c.mdw + c.mdh + c.mdk;
+    c.f = safetyFactorFrom(c.mr, c.md, model.draw.decimals[kDecSafetyFactor]);
+    results.critical = c;
+    results.hasCritical = true;
+    return static_cast<int>(results.labels.size());
+}
+
+void concludeRun(SlopeModel& model, CalculationResults& results, const CalcOptions& options,
+                 CalcOutcome& outcome)
+{
+    stampDateTime(model, options.now ? *options.now : clockNow());
+    model.calcState = results.validFlag;
+    if (results.validFlag == kResultsValid) {
+        const SheetPileMomentFunction pile =
+            options.sheetPileMoment ? options.sheetPileMoment
+                                    : SheetPileMomentFunction(programSheetPileMoment);
+        const int labels = collectResults(model, results, pile);
+        if (static_cast<std::size_t>(labels) > kSafetyLabelCapacity)
+            outcome.messages.push_back(
+                {cformat("円弧中心が %d 個あり、安全率一覧の上限 %zu 個を超えています。図と帳票"
+                         "には先頭の %zu 個だけが表示されます。",
+                         labels, kSafetyLabelCapacity, kSafetyLabelCapacity),
+                 "メッセージ"});
+    }
+    if (results.validFlag == kResultsValid && results.hasCritical) {
+        const double f = results.critical.f;
+        const double allowable = model.conditions.allowableSafetyFactor;
+        if (f >= allowable) {
+            outcome.verdict = Verdict::Ok;
+            outcome.messages.push_back(
+                {cformat("計算：正常終了しました。判定(%1.3f >= %1.3f) OK", f, allowable),
+                 "終わり"});
+        } else {
+            outcome.verdict = Verdict::Out;
+            outcome.messages.push_back(
+                {cformat("計算：正常終了しました。判定(%1.3f < %1.3f) OUT", f, allowable),
+                 "終わり"});
+        }
+    } else {
+        outcome.verdict = Verdict::None;
+        outcome.messages.push_back({"計算：計算結果が得られませんでした。\n", "メッセージ"});
+    }
+}
+
+CalcOutcome runCircular(SlopeModel& model, CalculationResults& results, const CalcOptions& options,
+                        CalculationObserver* observer)
+{
+    CalcOutcome outcome;
+    results.clear();
+    results.validFlag = kResultsNone;
+    model.calcState = kResultsNone;
+
+    const int method = model.conditions.method;
+    if (method != kMethodFellenius && method != kMethodTschebotarioff) {
+        outcome.status = -1;
+        outcome.messages.push_back({"cm.kt != 0,1", "break"});
+        return outcome;
+    }
+    const CircleSearchSettings& settings = model.felleniusCircle;
+    if (auto refused = checkCircleSettings(settings, options.maxCirclesPerGrid)) {
+        outcome.status = -1;
+        outcome.messages.push_back(*refused);
+        return outcome;
+    }
+
+    const CircleEvaluatorFactory factory =
+        options.circleEvaluator ? options.circleEvaluator
+                                : CircleEvaluatorFactory(felleniusEvaluator);
+    // Blocks without a closed outline take no part in the calculation.
+    const auto polygons = std::make_unique<PolygonTable>(buildPolygonTable(model));
+    const std::unique_ptr<CircleEvaluator> evaluator = factory(model, *polygons);
+
+    CircleSearchOptions searchOptions;
+    searchOptions.workDir = options.workDir;
+    searchOptions.threads = options.threads;
+    searchOptions.maxCirclesPerGrid = options.maxCirclesPerGrid;
+    runCircleSearch(model, settings, *evaluator, searchOptions, results, observer,
+                    outcome.messages);
+    concludeRun(model, results, options, outcome);
+    return outcome;
+}
+
+CalcOutcome runCalculation(SlopeModel& model, CalculationResults& results,
+                           const CalcOptions& options, CalculationObserver* observer)
+{
+    try {
+        switch (model.conditions.method) {
+        case kMethodBishop:
+        case kMethodBishopModified:
+        case kMethodLineByAngle:
+        case kMethodLineBySegments: {
+            results.clear();
+            model.calcState = kResultsNone;
+            CalcOutcome outcome;
+            outcome.status = -1;
+            outcome.messages.push_back(
+                {cformat("計算：検討方法 %d の計算はまだ利用できません。",
+                         static_cast<int>(model.conditions.method)),
+                 "メッセージ"});
+            return outcome;
+        }
+        default: return runCircular(model, results, options, observer);
+        }
+    } catch (const std::exception& e) {
+        results.clear();
+        model.calcState = kResultsNone;
+        CalcOutcome outcome;
+        outcome.status = -1;
+        outcome.messages.push_back(
+            {std::string("計算を中断しました（内部エラー: ") + e.what() + "）。", "ERROR"});
+        outcome.messages.push_back({"計算：計算結果が得られませんでした。\n", "メッセージ"});
+        return outcome;
+    }
+}
+
+} // namespace keltora

@@ -1,0 +1,72 @@
+// The calculation command: checks the search settings, prepares the block polygons, runs
+// the method's search, builds the critical result and the label list, stamps the date and
+// time into the document and ends with the verdict against the allowable factor of safety.
+#pragma once
+
+#include <ctime>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "analysis/circle_evaluator.h"
+#include "analysis/circle_search.h"
+#include "analysis/observer.h"
+#include "analysis/results.h"
+#include "geometry/block_polygons.h"
+#include "model/message.h"
+#include "model/model.h"
+
+namespace keltora {
+
+// Builds the per-circle evaluation of a circular method for one run.
+using CircleEvaluatorFactory = std::function<std::unique_ptr<CircleEvaluator>(
+    const SlopeModel& model, const PolygonTable& polygons)>;
+// The sheet pile resisting moment (kNm/m) of the circle (cx, cy, rr).
+using SheetPileMomentFunction =
+    std::function<double(const SlopeModel& model, double cx, double cy, double rr)>;
+
+struct CalcOptions {
+    std::filesystem::path workDir; // the start directory: dump files go here; empty = "."
+    int threads = 0;               // 0 = all cores, 1 = serial
+    std::optional<std::tm> now;    // the time stamped into the document; empty = the clock
+    // The per-circle evaluation and the sheet pile moment; empty = the program's own.
+    CircleEvaluatorFactory circleEvaluator;
+    SheetPileMomentFunction sheetPileMoment;
+    double maxCirclesPerGrid = kMaxCirclesPerGrid;
+};
+
+enum class Verdict { None, Ok, Out };
+
+struct CalcOutcome {
+    int status = 0;                  // 0 = the search ran (with or without a result), -1 = refused
+    Verdict verdict = Verdict::None; // None: no result (nothing stored, aborted, refused)
+    MessageList messages;            // in the order they are to be shown; the verdict last
+};
+
+// The command: runs the calculation of the document's method. Replaces `results`; sets
+// model.calcState to the results-valid flag and stamps calcDate / calcTime. Never throws.
+CalcOutcome runCalculation(SlopeModel& model, CalculationResults& results,
+                           const CalcOptions& options, CalculationObserver* observer = nullptr);
+
+// The circular run of method codes 0 and 1.
+CalcOutcome runCircular(SlopeModel& model, CalculationResults& results, const CalcOptions& options,
+                        CalculationObserver* observer = nullptr);
+
+// The setting guards of a circle search, in their order; nothing when the settings can
+// run. Also refuses non-finite values and a first grid of more than maxCircles circles.
+std::optional<Message> checkCircleSettings(const CircleSearchSettings& settings,
+                                           double maxCircles = kMaxCirclesPerGrid);
+
+// Rebuilds the critical result (with the sheet pile moment and the recomputed f) and the
+// label list from the result tables. Returns the number of labels; 0 and no critical
+// result unless the results-valid flag is 1.
+int collectResults(const SlopeModel& model, CalculationResults& results,
+                   const SheetPileMomentFunction& sheetPileMoment);
+
+// The end of every run after its search: date and time into the document, the critical
+// result and labels, the verdict message; model.calcState follows the results.
+void concludeRun(SlopeModel& model, CalculationResults& results, const CalcOptions& options,
+                 CalcOutcome& outcome);
+
+} // namespace keltora

@@ -1,0 +1,685 @@
+// The slip circle search: grid walk, radius ranges, the mass store, extension and
+// refinement, the dump files; centres evaluated in parallel, stored in serial order.
+#include "analysis/circle_search.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <condition_variable>
+#include <cstdio>
+#include <exception>
+#include <limits>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "model/c_format.h"
+
+namespace keltora {
+namespace {
+
+// Masses whose ends were never moved have no slice.
+constexpr double kNoSliceRight = -999999.0;
+constexpr double kNoSliceLeft = 999999.0;
+// How many centres the workers may run ahead of the store.
+constexpr long long kLookAhead = 256;
+constexpr std::size_t kDumpBuffer = 1 << 18;
+
+bool pointAt(const SlopeModel& model, int number, Point2& p)
+{
+    if (number < 0 || number >= kMaxPoints) return false;
+    const TerrainPoint& tp = model.points[static_cast<std::size_t>(number)];
+    if (tp.number < 0) return false;
+    p = {tp.x, tp.y};
+    return true;
+}
+
+double distance(double ax, double ay, double bx, double by)
+{
+    return std::sqrt((ax - bx) * (ax - bx) + (ay - by) * (ay - by));
+}
+
+// Distance from (cx, cy) to segment AB: to the foot of the perpendicular when it falls on
+// the segment, else to the nearer end point.
+double segmentDistance(Point2 a, Point2 b, double cx, double cy)
+{
+    const double l2 = (b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y);
+    if (l2 >= kTolDegenerate) {
+        const double t = ((b.x - a.x) * (cx - a.x) + (b.y - a.y) * (cy - a.y)) / l2;
+        if (t >= 0.0 && t <= 1.0)
+            return distance(a.x + t * (b.x - a.x), a.y + t * (b.y - a.y), cx, cy);
+    }
+    return std::min(distance(a.x, a.y, cx, cy), distance(b.x, b.y, cx, cy));
+}
+
+// Distance from the centre to an arc-limit line: a line from a point to itself is a
+// horizontal limit line at that point's elevation.
+bool limitLineDistance(const SlopeModel& model, const TerrainLine& line, double cx, double cy,
+                       double& d)
+{
+    Point2 a, b;
+    if (!pointAt(model, line.startPoint, a)) return false;
+    if (line.startPoint == line.endPoint) {
+        d = std::fabs(a.y - cy);
+        return true;
+    }
+    if (!pointAt(model, line.endPoint, b)) return false;
+    d = segmentDistance(a, b, cx, cy);
+    return true;
+}
+
+double alignmentUnit(double dr)
+{
+    if (dr + kTolBreakpoint > 1000.0) return 1000.0;
+    if (dr + kTolBreakpoint > 100.0) return 100.0;
+    if (dr + kTolBreakpoint > 10.0) return 10.0;
+    if (dr + kTolBreakpoint > 1.0) return 1.0;
+    if (std::fabs(dr - 0.5) < kTolBreakpoint) return 0.5;
+    if (dr + kTolBreakpoint > 0.1) return 0.1;
+    if (std::fabs(dr - 0.05) < kTolBreakpoint) return 0.05;
+    return 0.01;
+}
+
+// Number of values of a grid axis (an upper bound; inf when hopeless).
+double axisCount(double lo, double hi, double step)
+{
+    const double n = std::floor((hi + kTolLoop - lo) / step) + 1.0;
+    if (std::isnan(n)) return std::numeric_limits<double>::infinity();
+    return std::max(n, 0.0);
+}
+
+void appendCrLf(std::string& out, const std::string& text)
+{
+    for (char c : text) {
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+}
+
+// One grid's dump file, written through a buffer. A file that cannot be created or
+// written is reported once; the search goes on without it.
+class DumpFile {
+public:
+    DumpFile(const std::filesystem::path& path, std::string name, MessageList& messages)
+        : name_(std::move(name)), messages_(messages)
+    {
+        file_ = std::fopen(path.c_str(), "wb");
+        if (!file_) {
+            fail();
+            return;
+        }
+        buffer_ = std::make_unique<char[]>(kDumpBuffer);
+        std::setvbuf(file_, buffer_.get(), _IOFBF, kDumpBuffer);
+    }
+    ~DumpFile() { close(); }
+    DumpFile(const DumpFile&) = delete;
+    DumpFile& operator=(const DumpFile&) = delete;
+
+    void write(const std::string& bytes)
+    {
+        if (!file_ || bytes.empty()) return;
+        if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) fail();
+    }
+
+    void close()
+    {
+        if (!file_) return;
+        const bool ok = std::fclose(file_) == 0;
+        file_ = nullptr;
+        if (!ok) fail();
+    }
+
+private:
+    void fail()
+    {
+        if (failed_) return;
+        failed_ = true;
+        const Message m{"ダンプファイル " + name_ + " を書き込めませんでした。", "ERROR"};
+        for (const Message& old : messages_)
+            if (old.text == m.text) return;
+        messages_.push_back(m);
+    }
+
+    std::string name_;
+    MessageList& messages_;
+    std::FILE* file_ = nullptr;
+    std::unique_ptr<char[]> buffer_;
+    bool failed_ = false;
+};
+
+// What the evaluation of one centre hands to the store: the masses the store keeps, in
+// walk order, and their dump lines.
+struct CentreWork {
+    std::vector<EvaluatedMass> kept;
+    std::string dump;
+    long long circles = 0;
+    long long masses = 0;
+};
+
+struct GridLayout {
+    std::vector<double> columns; // cx ascending
+    std::vector<double> rows;    // cy descending
+    long long centres() const
+    {
+        return static_cast<long long>(columns.size()) * static_cast<long long>(rows.size());
+    }
+};
+
+class Search {
+public:
+    Search(const SlopeModel& model, const CircleSearchSettings& settings,
+           const CircleEvaluator& evaluator, const CircleSearchOptions& options,
+           CalculationResults& results, CalculationObserver* observer, MessageList& messages)
+        : model_(model), settings_(settings), evaluator_(evaluator), options_(options),
+          results_(results), observer_(observer), messages_(messages)
+    {
+    }
+
+    int run();
+
+private:
+    enum class GridEnd { Done, Aborted };
+
+    GridEnd computeGrid(int g, const SearchGrid& grid, int grids);
+    GridEnd walkSerial(int g, const GridLayout& layout, const std::vector<SliceBreaks>& breaks);
+    GridEnd walkParallel(int g, const GridLayout& layout, const std::vector<SliceBreaks>& breaks,
+                         int threads);
+    void evaluateCentre(int g, double cx, double cy, const SliceBreaks& breaks,
+                        CentreWork& work, std::vector<EvaluatedMass>& scratch) const;
+    void storeCentre(int g, CentreWork& work, DumpFile& dump);
+    bool abortAtCentre(const GridLayout& layout, long long i);
+    void line(int n, const std::string& text)
+    {
+        if (observer_) observer_->setLine(n, text);
+    }
+    bool tooLarge(const SearchGrid& grid) const;
+    int threadCount() const;
+
+    const SlopeModel& model_;
+    const CircleSearchSettings& settings_;
+    const CircleEvaluator& evaluator_;
+    const CircleSearchOptions& options_;
+    CalculationResults& results_;
+    CalculationObserver* observer_;
+    MessageList& messages_;
+    DumpFile* dump_ = nullptr;
+    double circlesSoFar_ = 0.0;
+};
+
+int Search::threadCount() const
+{
+    int n = options_.threads;
+    if (n <= 0) n = static_cast<int>(std::thread::hardware_concurrency());
+    return std::clamp(n, 1, 256);
+}
+
+bool Search::tooLarge(const SearchGrid& grid) const
+{
+    const double n = estimateCircles(grid, settings_.radius);
+    return !(n <= options_.maxCirclesPerGrid) ||
+           !(circlesSoFar_ + n <= options_.maxCirclesPerSearch);
+}
+
+int Search::run()
+{
+    const std::filesystem::path dir = options_.workDir.empty() ? "." : options_.workDir;
+    for (int g = 0; g < kMaxGrids; ++g) {
+        results_.tables[static_cast<std::size_t>(g)].clear();
+        for (const std::string& name :
+             {cformat("ANSWER%d.DMP", g + 1), cformat("answer%d.dmp", g + 1)}) {
+            std::error_code ec;
+            std::filesystem::remove(dir / name, ec);
+            if (ec)
+                messages_.push_back(
+                    {"古いダンプファイル " + name + " を削除できませんでした。", "ERROR"});
+        }
+    }
+
+    const int grids = std::clamp(static_cast<int>(settings_.finestGrid), 1, kMaxGrids);
+    const bool extend = settings_.firstGridExtension == 1;
+    SearchGrid grid = initialGrid(settings_);
+
+    int g = 0;
+    while (g < grids) {
+        const auto gi = static_cast<std::size_t>(g);
+        if (tooLarge(grid)) {
+            messages_.push_back(
+                {cformat("第%d次格子の円弧の数が多すぎるため、探索をここで打ち切りました。",
+                         g + 1),
+                 "メッセージ"});
+            break;
+        }
+        circlesSoFar_ += estimateCircles(grid, settings_.radius);
+        if (computeGrid(g, grid, grids) == GridEnd::Aborted) return -1;
+        results_.gridCompleted[gi] = true;
+
+        const GridMinimum& m = results_.minima[gi];
+        SearchGrid next = grid;
+        bool extended = false;
+        if (extend) {
+            if (grid.dx - kTolBreakpoint < grid.xmax - grid.xmin) {
+                if (std::fabs(m.cx - grid.xmin) < kTolBreakpoint) {
+                    next.xmin -= grid.dx;
+                    extended = true;
+                }
+                if (std::fabs(m.cx - grid.xmax) < kTolBreakpoint) {
+                    next.xmax += grid.dx;
+                    extended = true;
+                }
+            }
+            if (grid.dy - kTolBreakpoint < grid.ymax - grid.ymin) {
+                if (std::fabs(m.cy - grid.ymin) < kTolBreakpoint) {
+                    next.ymin -= grid.dy;
+                    extended = true;
+                }
+                if (std::fabs(m.cy - grid.ymax) < kTolBreakpoint) {
+                    next.ymax += grid.dy;
+                    extended = true;
+                }
+            }
+        }
+        if (extended) {
+            if (!tooLarge(next)) {
+                grid = next;
+                continue;
+            }
+            messages_.push_back(
+                {cformat("第%d次格子の拡張を打ち切りました（円弧の数が多すぎます）。最小安全率は"
+                         "格子の境界にあります。",
+                         g + 1),
+                 "メッセージ"});
+        }
+        if (g + 1 >= grids) break;
+        if (grid.dx > kTolLoop) {
+            grid.xmin = m.cx - grid.dx;
+            grid.xmax = m.cx + grid.dx;
+            grid.dx /= 2.0;
+        }
+        if (grid.dy > kTolLoop) {
+            grid.ymin = m.cy - grid.dy;
+            grid.ymax = m.cy + grid.dy;
+            grid.dy /= 2.0;
+        }
+        ++g;
+    }
+
+    for (int k = 0; k < kMaxGrids; ++k) {
+        const std::size_t n = results_.tables[static_cast<std::size_t>(k)].size();
+        if (n > kGridTableCapacity)
+            messages_.push_back(
+                {cformat("第%d次格子の計算結果は %zu 件あり、結果一覧の上限 %zu 件を超えています。"
+                         "結果はすべて保持されていますが、一覧表と帳票には先頭の %zu 件だけが表示"
+                         "されます。",
+                         k + 1, n, kGridTableCapacity, kGridTableCapacity),
+                 "メッセージ"});
+    }
+    return 0;
+}
+
+Search::GridEnd Search::computeGrid(int g, const SearchGrid& grid, int grids)
+{
+    const auto gi = static_cast<std::size_t>(g);
+    results_.minima[gi] = GridMinimum{};
+    results_.tables[gi].clear();
+    results_.grids[gi] = grid;
+    results_.gridCompleted[gi] = false;
+    results_.gridsRun = std::max(results_.gridsRun, g + 1);
+
+    const std::filesystem::path dir = options_.workDir.empty() ? "." : options_.workDir;
+    DumpFile dump(dir / dumpFileName(g), dumpFileName(g), messages_);
+    dump_ = &dump;
+
+    line(1, cformat("計算次数=%2d    最大次数=%2d   ", g + 1, grids));
+    line(2, cformat("円形中心　X =%8.3f ～%8.3f (step%8.3f )   ", grid.xmin, grid.xmax, grid.dx));
+    line(3, cformat("　　　　　Y =%8.3f ～%8.3f (step%8.3f )   ", grid.ymin, grid.ymax, grid.dy));
+    for (int n = 4; n <= 7; ++n) line(n, "");
+
+    // The size was checked before, so these limits are only a second line of defence.
+    const auto limit = static_cast<std::size_t>(options_.maxCirclesPerGrid);
+    bool tooMany = false;
+    GridLayout layout;
+    layout.columns = gridValues(grid.xmin, grid.xmax, grid.dx, false, limit, &tooMany);
+    layout.rows = gridValues(grid.ymin, grid.ymax, grid.dy, true, limit, &tooMany);
+    if (tooMany) layout = {};
+    if (observer_) observer_->gridStarted(g, grids, layout.centres());
+
+    std::vector<SliceBreaks> breaks;
+    breaks.reserve(layout.columns.size());
+    if (!layout.rows.empty())
+        for (double cx : layout.columns) breaks.push_back(evaluator_.buildSliceBreaks(cx));
+
+    const int threads = threadCount();
+    const GridEnd end = threads > 1 && layout.centres() > 1
+                            ? walkParallel(g, layout, breaks, threads)
+                            : walkSerial(g, layout, breaks);
+    dump.close();
+    dump_ = nullptr;
+    return end;
+}
+
+bool Search::abortAtCentre(const GridLayout& layout, long long i)
+{
+    if (observer_ && observer_->abortRequested()) {
+        results_.validFlag = kResultsAborted;
+        return true;
+    }
+    if (options_.showCentreLine) {
+        const auto rows = static_cast<long long>(layout.rows.size());
+        line(4, cformat("すべり円  (X,Y)=%7.3f,%7.3f",
+                        layout.columns[static_cast<std::size_t>(i / rows)],
+                        layout.rows[static_cast<std::size_t>(i % rows)]));
+    }
+    return false;
+}
+
+void Search::evaluateCentre(int g, double cx, double cy, const SliceBreaks& breaks,
+                            CentreWork& work, std::vector<EvaluatedMass>& scratch) const
+{
+    const RadiusRange range = radiusRange(model_, settings_.radius, cx, cy);
+    const std::vector<double> radii =
+        alignedRadii(range, static_cast<std::size_t>(options_.maxCirclesPerGrid));
+    const double maxF = model_.conditions.maxSafetyFactor;
+    for (double r : radii) {
+        scratch.clear();
+        evaluator_.evaluateCircle(g, cx, cy, r, breaks, scratch);
+        work.masses += static_cast<long long>(scratch.size());
+        for (const EvaluatedMass& m : scratch) {
+            if (!massIsKept(m.record, maxF)) continue;
+            work.kept.push_back(m);
+            appendCrLf(work.dump, options_.formatRecord(m.record));
+        }
+    }
+    work.circles += static_cast<long long>(radii.size());
+}
+
+void Search::storeCentre(int g, CentreWork& work, DumpFile& dump)
+{
+    const auto gi = static_cast<std::size_t>(g);
+    std::vector<SlipResult>& table = results_.tables[gi];
+    GridMinimum& minimum = results_.minima[gi];
+    results_.circlesEvaluated += work.circles;
+    results_.massesEvaluated += work.masses;
+    if (work.kept.empty()) return;
+    results_.validFlag = kResultsValid;
+    for (const EvaluatedMass& m : work.kept) {
+        table.push_back(m.record);
+        updateMinimum(minimum, m);
+    }
+    dump.write(work.dump);
+    const SlipResult& last = work.kept.back().record;
+    line(4, cformat("すべり円  (X,Y)=%7.3f,%7.3f R=%7.3f F=%5.3f        ", last.cx, last.cy,
+                    last.rr, last.f));
+    line(5, cformat("最小安全率　Ｆｍｉｎ=%8.3f        ", minimum.f));
+    line(6, cformat("　　　　　　　Ｘ，Ｙ=%8.3f,%8.3f        ", minimum.cx, minimum.cy));
+    line(7, cformat("　　　　　　　　　Ｒ=%8.3f        ", minimum.rr));
+}
+
+Search::GridEnd Search::walkSerial(int g, const GridLayout& layout,
+                                   const std::vector<SliceBreaks>& breaks)
+{
+    const long long n = layout.centres();
+    const auto rows = static_cast<long long>(layout.rows.size());
+    std::vector<EvaluatedMass> scratch;
+    for (long long i = 0; i < n; ++i) {
+        if (abortAtCentre(layout, i)) return GridEnd::Aborted;
+        const auto col = static_cast<std::size_t>(i / rows);
+        CentreWork work;
+        evaluateCentre(g, layout.columns[col], layout.rows[static_cast<std::size_t>(i % rows)],
+                       breaks[col], work, scratch);
+        storeCentre(g, work, *dump_);
+        if (observer_) observer_->centreDone(i + 1, n);
+    }
+    return GridEnd::Done;
+}
+
+// Workers take centres in order from a shared counter and evaluate them into their own
+// slots; this thread stores the slots strictly in centre order, so everything that depends
+// on order (tables, dumps, minima, ties, the abort point) is that of the serial walk.
+Search::GridEnd Search::walkParallel(int g, const GridLayout& layout,
+                                     const std::vector<SliceBreaks>& breaks, int threads)
+{
+    struct Slot {
+        CentreWork work;
+        std::exception_ptr error;
+        bool ready = false; // guarded by mutex
+    };
+    const long long n = layout.centres();
+    const auto rows = static_cast<long long>(layout.rows.size());
+    // A ring of slots: a worker fills slot i % kLookAhead only once centre i - kLookAhead
+    // has been stored.
+    std::vector<Slot> slots(static_cast<std::size_t>(std::min(n, kLookAhead)));
+    auto slotOf = [&](long long i) -> Slot& {
+        return slots[static_cast<std::size_t>(i % kLookAhead)];
+    };
+    std::mutex mutex;
+    std::condition_variable readyCv, spaceCv;
+    std::atomic<long long> next{0};
+    std::atomic<bool> stop{false};
+    long long stored = 0; // guarded by mutex
+
+    auto worker = [&] {
+        std::vector<EvaluatedMass> scratch;
+        for (;;) {
+            const long long i = next.fetch_add(1);
+            if (i >= n || stop.load()) return;
+            {
+                std::unique_lock lock(mutex);
+                spaceCv.wait(lock, [&] { return stop.load() || i < stored + kLookAhead; });
+            }
+            if (stop.load()) return;
+            Slot& slot = slotOf(i);
+            const auto col = static_cast<std::size_t>(i / rows);
+            try {
+                evaluateCentre(g, layout.columns[col],
+                               layout.rows[static_cast<std::size_t>(i % rows)], breaks[col],
+                               slot.work, scratch);
+            } catch (...) {
+                slot.error = std::current_exception();
+            }
+            {
+                std::lock_guard lock(mutex);
+                slot.ready = true;
+            }
+            readyCv.notify_all();
+        }
+    };
+
+    std::vector<std::thread> pool;
+    pool.reserve(static_cast<std::size_t>(threads));
+    for (int t = 0; t < threads; ++t) pool.emplace_back(worker);
+    auto finish = [&] {
+        stop.store(true);
+        {
+            std::lock_guard lock(mutex);
+        }
+        spaceCv.notify_all();
+        for (std::thread& t : pool) t.join();
+    };
+
+    for (long long i = 0; i < n; ++i) {
+        if (abortAtCentre(layout, i)) {
+            finish();
+            return GridEnd::Aborted;
+        }
+        Slot& slot = slotOf(i);
+        {
+            std::unique_lock lock(mutex);
+            readyCv.wait(lock, [&] { return slot.ready; });
+        }
+        if (slot.error) {
+            finish();
+            std::rethrow_exception(slot.error);
+        }
+        storeCentre(g, slot.work, *dump_);
+        slot.work = CentreWork{};
+        {
+            std::lock_guard lock(mutex);
+            slot.ready = false;
+            stored = i + 1;
+        }
+        spaceCv.notify_all();
+        if (observer_) observer_->centreDone(i + 1, n);
+    }
+    finish();
+    return GridEnd::Done;
+}
+
+} // namespace
+
+std::string dumpFileName(int grid) { return cformat("answer%d.dmp", grid + 1); }
+
+RadiusRange radiusRange(const SlopeModel& model, const Range3& radius, double cx, double cy)
+{
+    RadiusRange out{radius.min, radius.max, radius.step};
+    const int lines = std::clamp(static_cast<int>(model.lineCount), 0, kMaxLines);
+
+    double r = radius.max;
+    bool anySmallLine = false;
+    for (int i = 0; i < lines; ++i) {
+        const TerrainLine& line = model.lines[static_cast<std::size_t>(i)];
+        double d = 0.0;
+        if (line.kind != kArcLimitLineSmall || !limitLineDistance(model, line, cx, cy, d))
+            continue;
+        anySmallLine = true;
+        r = std::min(r, d);
+    }
+    r = anySmallLine ? std::max(r, radius.min) : radius.min;
+    for (int i = 0; i < lines; ++i) {
+        const TerrainLine& line = model.lines[static_cast<std::size_t>(i)];
+        Point2 p;
+        if (line.kind != kArcLimitPointSmall || !pointAt(model, line.startPoint, p)) continue;
+        r = std::max(r, distance(p.x, p.y, cx, cy));
+    }
+    out.rmin = r;
+
+    double r2 = radius.max;
+    bool anyLarge = false;
+    for (int i = 0; i < lines; ++i) {
+        const TerrainLine& line = model.lines[static_cast<std::size_t>(i)];
+        double d = 0.0;
+        if (line.kind == kArcLimitLineLarge) {
+            if (!limitLineDistance(model, line, cx, cy, d)) continue;
+        } else if (line.kind == kArcLimitPointLarge) {
+            Point2 p;
+            if (!pointAt(model, line.startPoint, p)) continue;
+            d = distance(p.x, p.y, cx, cy);
+        } else {
+            continue;
+        }
+        anyLarge = true;
+        r2 = std::min(r2, d);
+    }
+    if (anyLarge) out.rmax = std::min(r2, radius.max);
+    return out;
+}
+
+std::vector<double> alignedRadii(const RadiusRange& range, std::size_t limit, bool* tooMany)
+{
+    std::vector<double> out;
+    if (range.rmin > range.rmax + kTolBreakpoint) return out;
+    const double u = alignmentUnit(range.dr);
+    double start = range.rmin, end = range.rmin;
+    if (range.rmax - range.rmin >= kTolBreakpoint) {
+        start = std::floor(range.rmin / u) * u;
+        end = std::ceil(range.rmax / u) * u;
+    }
+    const double estimate = (end + kTolBreakpoint - start) / range.dr + 1.0;
+    if (!(estimate <= static_cast<double>(limit)) && !(end + kTolBreakpoint <= start)) {
+        if (tooMany) *tooMany = true;
+        return out;
+    }
+    for (double r = start; r < end + kTolBreakpoint; r += range.dr) {
+        double v = r;
+        if (v < range.rmin) v = range.rmin;
+        if (v > range.rmax) v = range.rmax;
+        out.push_back(v);
+        if (out.size() > limit || r + range.dr == r) {
+            if (tooMany) *tooMany = true;
+            out.clear();
+            return out;
+        }
+    }
+    return out;
+}
+
+std::vector<double> gridValues(double from, double to, double step, bool descending,
+                               std::size_t limit, bool* tooMany)
+{
+    std::vector<double> out;
+    if (!(axisCount(from, to, step) <= static_cast<double>(limit))) {
+        if (tooMany) *tooMany = true;
+        return out;
+    }
+    auto fail = [&] {
+        if (tooMany) *tooMany = true;
+        out.clear();
+        return out;
+    };
+    if (descending) {
+        for (double v = to; v > from - kTolLoop; v -= step) {
+            out.push_back(v);
+            if (out.size() > limit || v - step == v) return fail();
+        }
+    } else {
+        for (double v = from; v < to + kTolLoop; v += step) {
+            out.push_back(v);
+            if (out.size() > limit || v + step == v) return fail();
+        }
+    }
+    return out;
+}
+
+double estimateCircles(const SearchGrid& grid, const Range3& radius)
+{
+    const double cols = axisCount(grid.xmin, grid.xmax, grid.dx);
+    const double rows = axisCount(grid.ymin, grid.ymax, grid.dy);
+    double radii = 1.0;
+    if (radius.max >= radius.min) {
+        const double u = alignmentUnit(radius.step);
+        radii = (radius.max - radius.min + 2.0 * u) / radius.step + 2.0;
+    }
+    if (std::isnan(radii)) radii = std::numeric_limits<double>::infinity();
+    if (cols == 0.0 || rows == 0.0) return 0.0;
+    return cols * rows * radii;
+}
+
+SearchGrid initialGrid(const CircleSearchSettings& s)
+{
+    SearchGrid g;
+    g.xmin = s.centreX.min + kTolCoincident;
+    g.xmax = s.centreX.max + kTolCoincident;
+    g.dx = s.centreX.step;
+    g.ymin = s.centreY.min + kTolCoincident;
+    g.ymax = s.centreY.max + kTolCoincident;
+    g.dy = s.centreY.step;
+    return g;
+}
+
+bool massIsKept(const SlipResult& r, double maxSafetyFactor)
+{
+    if (!(r.f <= maxSafetyFactor)) return false;
+    if (r.sx < kNoSliceRight || r.ex > kNoSliceLeft) return false;
+    return true;
+}
+
+bool updateMinimum(GridMinimum& minimum, const EvaluatedMass& mass)
+{
+    if (!(mass.record.f < minimum.f)) return false;
+    minimum.f = mass.record.f;
+    minimum.cx = mass.record.cx;
+    minimum.cy = mass.record.cy;
+    minimum.rr = mass.record.rr;
+    minimum.directionSign = mass.directionSign;
+    return true;
+}
+
+int runCircleSearch(const SlopeModel& model, const CircleSearchSettings& settings,
+                    const CircleEvaluator& evaluator, const CircleSearchOptions& options,
+                    CalculationResults& results, CalculationObserver* observer,
+                    MessageList& messages)
+{
+    Search search(model, settings, evaluator, options, results, observer, messages);
+    return search.run();
+}
+
+} // namespace keltora

@@ -1,0 +1,151 @@
+// The modified Fellenius slice terms and mass finishing, and the evaluator of one circle.
+#include "analysis/circle_slices.h"
+
+#include <cmath>
+
+namespace keltora {
+
+namespace {
+
+class FelleniusTerms final : public SliceTerms {
+  public:
+    FelleniusTerms(const PreparedSection& s, double mry) : s_(s), mry_(mry) {}
+
+    void addSlice(const SliceGeometry& slice, MassState& mass) override
+    {
+        const FelleniusSliceTerms t = felleniusSlice(s_, slice);
+        SlipResult& r = mass.rec;
+        r.mrf += t.mrf;
+        r.mrc += t.mrc;
+        r.mdw += t.mdw;
+        r.mdh += t.mdh;
+        r.mdk += t.mdk;
+    }
+
+    void finishMass(MassState& mass, std::vector<EvaluatedMass>& out) override
+    {
+        const int sign = finishFelleniusMass(s_, mass, mry_);
+        out.push_back({mass.rec, sign});
+    }
+
+  private:
+    const PreparedSection& s_;
+    double mry_;
+};
+
+} // namespace
+
+FelleniusSliceTerms felleniusSlice(const PreparedSection& section, const SliceGeometry& g)
+{
+    const PreparedBlock& kb = section.blocks[static_cast<size_t>(g.baseBlock)];
+    const CalcConditions& c = section.conditions;
+    const double kh = c.seismicCoefficient;
+    const double rr = g.rr;
+
+    const double l = std::sqrt((g.x1 - g.x2) * (g.x1 - g.x2) + (g.y1 - g.y2) * (g.y1 - g.y2));
+    const double theta = std::atan2(g.y1 - g.y2, g.x1 - g.x2);
+    const double sinT = std::sin(theta), cosT = std::cos(theta);
+
+    const double z0 = section.cohesionReferenceHeight(g.x1, g.x2);
+    const double coh = (z0 - (g.y1 + g.y2) / 2) * kb.cohesionGradient + kb.baseCohesion;
+
+    double w = 0, we = 0, sumY = 0, ak = 0, side = 0;
+    for (const BlockColumn& col : *g.columns) {
+        const PreparedBlock& b = section.blocks[static_cast<size_t>(col.block)];
+        w += col.area * b.gamma;
+        we += col.area * b.gammaEff;
+        sumY += col.area * b.gamma * col.y;
+        if (col.block == g.baseBlock)
+            ak = col.area;
+        else
+            side += col.area * b.sideWeight;
+    }
+    // The centroid is normalised only for a weight worth the name.
+    const double yW = std::fabs(w) > kTolCoincident ? sumY / w : sumY;
+
+    const double q = section.surchargeLoad(g.x1, g.x2);
+
+    FelleniusSliceTerms t;
+    if (!kb.sandPiles) {
+        const double tanPhi = kb.tanPhi;
+        const double e = c.seismicOnSurcharge == 1 ? std::fabs((w + q) * rr * kh * sinT * tanPhi)
+                                                   : std::fabs(rr * kh * w * sinT * tanPhi);
+        t.mrf = (we + q) * rr * cosT * tanPhi - e;
+        t.mrc = rr * coh * l;
+    } else {
+        const double as = kb.pileRatio, n = kb.shareRatio, ws = kb.pileUnitWeight;
+        const double den = (n - 1) * as + 1;
+        // A zero denominator (n = 0 with As = 1) would make the share ratio infinite:
+        // such a pile carries nothing.
+        const double mus = den != 0.0 ? n / den : 0.0;
+        const double ts = kb.tanPhiS;
+        const double gm = ws * as + (1 - as) * kb.effectiveUnitWeight;
+        const double wE = c.seismicOnSurcharge == 1 ? w + q : w;
+        switch (c.sandPileFormula) {
+        case 0:
+            t.mrf = (ws * ak + mus * (side + q)) * rr * as * ts * cosT -
+                    std::fabs(wE * rr * kh * as * sinT * ts);
+            t.mrc = (1 - as) * rr * coh * l;
+            break;
+        case 1:
+            t.mrf = (gm * ak + side + q) * rr * mus * as * ts * cosT -
+                    std::fabs(wE * rr * kh * mus * as * sinT * ts);
+            t.mrc = (1 - as) * rr * coh * l;
+            break;
+        case 2:
+            t.mrf = (gm * ak + side + q) * rr * ts * cosT - std::fabs(wE * rr * kh * sinT * ts);
+            t.mrc = 0.0;
+            break;
+        default:
+            t.mrf = (gm * ak + side + q) * rr * mus * as * ts * cosT -
+                    std::fabs(wE * rr * kh * mus * as * sinT * ts);
+            t.mrc = 0.0;
+            break;
+        }
+    }
+    t.mdw = (w + q) * rr * sinT;
+    t.mdk = (g.cy - yW) * kh * w;
+    t.mdh = 0.0;
+    return t;
+}
+
+int finishFelleniusMass(const PreparedSection& section, MassState& mass, double mry)
+{
+    addEndWaterThrust(section, mass);
+    addHorizontalForces(section, mass);
+    const int sign = applyDirection(section, mass);
+    SlipResult& r = mass.rec;
+    r.mry = mry;
+    r.mr = r.mrf + r.mrc;
+    r.md = r.mdw + r.mdh + r.mdk;
+    if (!mass.invalid) r.f = safetyFactorFrom(r.mr, r.md, section.decimals);
+    return sign;
+}
+
+FelleniusEvaluator::FelleniusEvaluator(const SlopeModel& model, const PolygonTable& polygons)
+    : section_(model, polygons)
+{
+}
+
+SliceBreaks FelleniusEvaluator::buildSliceBreaks(double cx) const
+{
+    return section_.sliceBreaks(cx);
+}
+
+void FelleniusEvaluator::evaluateCircle(int grid, double cx, double cy, double rr,
+                                        const SliceBreaks& breaks,
+                                        std::vector<EvaluatedMass>& out) const
+{
+    evaluateCircleCounting(grid, cx, cy, rr, breaks, out);
+}
+
+long FelleniusEvaluator::evaluateCircleCounting(int grid, double cx, double cy, double rr,
+                                                const SliceBreaks& breaks,
+                                                std::vector<EvaluatedMass>& out) const
+{
+    const double mry = sheetPileMoment(section_.sheetPile, cx, cy, rr);
+    FelleniusTerms terms(section_, mry);
+    return walkCircle(section_, grid, cx, cy, rr, breaks, terms, out);
+}
+
+} // namespace keltora

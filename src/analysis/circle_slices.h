@@ -1,0 +1,49 @@
+// The modified Fellenius method (also offered as Tschebotarioff) for one trial circle:
+// the slice terms, the finishing of a mass and the evaluator the circle search calls.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "analysis/circle_evaluator.h"
+#include "analysis/slice_section.h"
+#include "analysis/slice_walk.h"
+#include "geometry/block_polygons.h"
+#include "model/model.h"
+
+namespace keltora {
+
+// The moments of one slice by the modified Fellenius method.
+struct FelleniusSliceTerms {
+    double mrf = 0, mrc = 0, mdw = 0, mdh = 0, mdk = 0;
+};
+
+// The slice terms for a slice on base block `slice.baseBlock` (soil without or with sand
+// piles by the section's sand-pile formula, surcharge, seismic terms).
+FelleniusSliceTerms felleniusSlice(const PreparedSection& section, const SliceGeometry& slice);
+
+// Finishes a mass by the modified Fellenius method: end-face water thrust, horizontal
+// forces, direction, mr, md and the truncated factor of safety; mry is the sheet pile
+// moment of the circle (reported, not part of mr). Returns the direction sign.
+int finishFelleniusMass(const PreparedSection& section, MassState& mass, double mry);
+
+// The per-circle evaluation of methods 0 and 1, prepared once per run from the model and
+// its polygon table. Holds no mutable state: evaluateCircle may run on several threads.
+class FelleniusEvaluator final : public CircleEvaluator {
+  public:
+    FelleniusEvaluator(const SlopeModel& model, const PolygonTable& polygons);
+
+    SliceBreaks buildSliceBreaks(double cx) const override;
+    void evaluateCircle(int grid, double cx, double cy, double rr, const SliceBreaks& breaks,
+                        std::vector<EvaluatedMass>& out) const override;
+    // As evaluateCircle; returns the number of slices summed (for benchmarks).
+    long evaluateCircleCounting(int grid, double cx, double cy, double rr,
+                                const SliceBreaks& breaks, std::vector<EvaluatedMass>& out) const;
+
+    const PreparedSection& section() const { return section_; }
+
+  private:
+    PreparedSection section_;
+};
+
+} // namespace keltora

@@ -1,0 +1,234 @@
+// The walk over a circle's cut into masses and slices with their block columns, and the
+// finishing steps shared by the circular methods.
+#include "analysis/slice_walk.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "geometry/primitives.h"
+
+namespace keltora {
+
+namespace {
+
+constexpr double kNoEnd = 999999.9;
+constexpr double kTolExtent = 0.0000001;
+
+// A block's top and bottom at both ends of a sub-interval, extrapolated from its inner
+// third points.
+struct SubExtent {
+    bool has = false;
+    double topPrev = 0, topCur = 0, bottomPrev = 0, bottomCur = 0;
+};
+
+class Walker {
+  public:
+    Walker(const PreparedSection& s, double cx, double cy, double rr, SliceTerms& terms)
+        : s_(s), cx_(cx), cy_(cy), rr_(rr), terms_(terms), ext_(s.blocks.size())
+    {
+        columns_.reserve(s.blocks.size());
+    }
+
+    long slices = 0;
+
+    // Slices the interval [xb, xa] of base block k.
+    void sliceInterval(double xa, double xb, int k, const SliceBreaks& breaks, MassState& mass)
+    {
+        size_t j = 0;
+        while (j < breaks.size() && breaks[j] >= xa)
+            ++j;
+        double prev = xa;
+        for (;;) {
+            const double cur = (j < breaks.size() && breaks[j] > xb) ? breaks[j] : xb;
+            subInterval(prev, cur, k, mass);
+            if (std::fabs(cur - xb) < kTolCoincident || mass.invalid) break;
+            prev = cur;
+            ++j;
+        }
+    }
+
+  private:
+    void subInterval(double prev, double cur, int k, MassState& mass)
+    {
+        if (!(prev > cur + kTolLoop)) return; // no slice fits
+        const double d = (prev - cur) / 3;
+        const double xa = prev - d, xb = cur + d;
+        for (size_t i = 0; i < s_.blocks.size(); ++i) {
+            SubExtent& e = ext_[i];
+            e.has = false;
+            const VerticalExtent a = s_.columnExtent(s_.blocks[i], xa);
+            if (!(a.bottom < a.top + kTolExtent)) continue;
+            const VerticalExtent b = s_.columnExtent(s_.blocks[i], xb);
+            if (!(b.bottom < b.top + kTolExtent)) continue;
+            e.has = true;
+            e.topPrev = a.top + (a.top - b.top);
+            e.topCur = b.top - (a.top - b.top);
+            e.bottomPrev = a.bottom + (a.bottom - b.bottom);
+            e.bottomCur = b.bottom - (a.bottom - b.bottom);
+        }
+        const double m = std::ceil((prev - cur) / s_.sliceWidth);
+        const double w = (prev - cur) / m;
+        // x1 accumulates by repeated subtraction, as the slices are laid from the right.
+        for (double x1 = prev; x1 > cur + kTolLoop && !mass.invalid; x1 -= w)
+            slice(x1, x1 - w, w, prev, cur, k, mass);
+    }
+
+    void slice(double x1, double x2, double w, double prev, double cur, int k, MassState& mass)
+    {
+        const double y1 = arcHeight(cx_, cy_, rr_, x1);
+        const double y2 = arcHeight(cx_, cy_, rr_, x2);
+        if (s_.crossesUncutLine({x1, y1}, {x2, y2})) invalidateMass(mass); // still summed
+        const SheetPileSettings& pile = s_.sheetPile;
+        if (pile.method == 1 && x2 - kTolBreakpoint <= pile.x && pile.x <= x1 + kTolBreakpoint &&
+            std::max(y1, y2) - kTolBreakpoint <= pile.topY &&
+            pile.toeY <= std::min(y1, y2) + kTolBreakpoint) {
+            invalidateMass(mass);
+            return;
+        }
+
+        const double xm = (x1 + x2) / 2;
+        const double ym = (y1 + y2) / 2;
+        const double ya = arcHeight(cx_, cy_, rr_, xm);
+        columns_.clear();
+        for (size_t i = 0; i < s_.blocks.size(); ++i) {
+            const SubExtent& e = ext_[i];
+            const PreparedBlock& b = s_.blocks[i];
+            if (!e.has || !(b.xmin <= xm && xm <= b.xmax && b.ymax >= ym)) continue;
+            const double t = (xm - cur) / (prev - cur);
+            double top = e.topCur + (e.topPrev - e.topCur) * t;
+            double bottom = e.bottomCur + (e.bottomPrev - e.bottomCur) * t;
+            top = std::max(top, ya);
+            bottom = std::max(bottom, ya);
+            columns_.push_back({static_cast<int>(i), xm, (top + bottom) / 2, (top - bottom) * w});
+            mass.top = std::max(mass.top, top);
+            mass.bottom = std::min(mass.bottom, bottom);
+        }
+
+        SliceGeometry g{cx_, cy_, rr_, x1, y1, x2, y2, w, k, &columns_};
+        terms_.addSlice(g, mass);
+        ++slices;
+        SlipResult& r = mass.rec;
+        if (x1 > r.sx) r.sx = x1, r.sy = y1;
+        if (x2 < r.ex) r.ex = x2, r.ey = y2;
+        if (s_.blocks[static_cast<size_t>(k)].kind == kSoilBlock) {
+            if (x1 > r.csx) r.csx = x1, r.csy = y1;
+            if (x2 < r.cex) r.cex = x2, r.cey = y2;
+        }
+        r.f = kNoSafetyFactor;
+        r.valid = 1;
+    }
+
+    const PreparedSection& s_;
+    double cx_, cy_, rr_;
+    SliceTerms& terms_;
+    std::vector<SubExtent> ext_;
+    std::vector<BlockColumn> columns_;
+};
+
+} // namespace
+
+void resetMass(MassState& mass, int grid, double cx, double cy, double rr)
+{
+    SlipResult r;
+    r.grid = grid + 1;
+    r.cx = cx;
+    r.cy = cy;
+    r.rr = rr;
+    r.cx2 = cx;
+    r.cy2 = cy;
+    r.sx = -kNoEnd;
+    r.ex = kNoEnd;
+    r.csx = -kNoEnd;
+    r.cex = kNoEnd;
+    r.sy = r.ey = r.csy = r.cey = 0.0;
+    r.f = kNoSafetyFactor;
+    r.valid = 1;
+    mass.rec = r;
+    mass.invalid = false;
+    mass.top = kFarAbove;
+    mass.bottom = kFarBelow;
+}
+
+void invalidateMass(MassState& mass)
+{
+    mass.invalid = true;
+    mass.rec.f = kNoSafetyFactor;
+}
+
+long walkCircle(const PreparedSection& section, int grid, double cx, double cy, double rr,
+                const SliceBreaks& breaks, SliceTerms& terms, std::vector<EvaluatedMass>& out)
+{
+    MassState mass;
+    resetMass(mass, grid, cx, cy, rr);
+    if (!std::isfinite(cx) || !std::isfinite(cy) || !(rr > 0.0) || !std::isfinite(rr)) return 0;
+    const CircleCut cut = section.cutCircle(cx, cy, rr);
+    Walker walker(section, cx, cy, rr, terms);
+    const size_t n = cut.points.size();
+    for (size_t i = 0; i + 1 < n; ++i) {
+        const CutPoint& a = cut.points[i];
+        const CutPoint& b = cut.points[i + 1];
+        if (std::fabs(a.x - b.x) < kTolBreakpoint) {
+            // A vertical cut: it must not cross an uncut line.
+            if (std::fabs(a.y - b.y) > kTolBreakpoint && !mass.invalid &&
+                section.crossesUncutLine({a.x, a.y}, {b.x, b.y}))
+                invalidateMass(mass);
+            continue;
+        }
+        const int k = cut.blocks[i];
+        const PreparedBlock* blk = k >= 0 ? &section.blocks[static_cast<size_t>(k)] : nullptr;
+        if (!blk || blk->kind == kWaterPressureBlock || blk->noStrength) {
+            // Air, water acting as pressure or soil without strength ends the mass.
+            terms.finishMass(mass, out);
+            resetMass(mass, grid, cx, cy, rr);
+            continue;
+        }
+        if (blk->kind == kStructureBlock) {
+            invalidateMass(mass); // and the rest of the circle is not examined
+            break;
+        }
+        if (!mass.invalid) walker.sliceInterval(a.x, b.x, k, breaks, mass);
+    }
+    terms.finishMass(mass, out);
+    return walker.slices;
+}
+
+void addEndWaterThrust(const PreparedSection& section, MassState& mass)
+{
+    SlipResult& r = mass.rec;
+    auto thrust = [&](const PreparedBlock& b, double x, double y) {
+        VerticalExtent e = section.columnExtent(b, x);
+        if (e.bottom < y) e.bottom = y;
+        if (!(e.bottom < e.top)) return 0.0;
+        const double h = e.top - e.bottom;
+        return (r.cy - (e.top + 2 * e.bottom) / 3) * h * h * b.unitWeight * 0.5;
+    };
+    for (int k : section.waterPressureBlocks)
+        r.mdw += thrust(section.blocks[static_cast<size_t>(k)], r.sx, r.sy);
+    for (int k : section.waterPressureBlocks)
+        r.mdw -= thrust(section.blocks[static_cast<size_t>(k)], r.ex, r.ey);
+}
+
+void addHorizontalForces(const PreparedSection& section, MassState& mass)
+{
+    SlipResult& r = mass.rec;
+    const CalcConditions& c = section.conditions;
+    for (size_t i = 0; i < 2; ++i)
+        if (mass.bottom <= c.forceY[i] && c.forceY[i] <= mass.top)
+            r.mdh += (r.cy - c.forceY[i]) * c.forceH[i];
+    r.mdh += (r.cy - c.forceY[2]) * c.forceH[2];
+}
+
+int applyDirection(const PreparedSection& section, MassState& mass)
+{
+    int sign;
+    if (section.direction == 1)
+        sign = mass.rec.mdw >= 0.0 ? 1 : -1;
+    else if (section.direction == 2)
+        sign = -1;
+    else
+        sign = 1;
+    if (sign < 0) mass.rec.mdw = -mass.rec.mdw;
+    return sign;
+}
+
+} // namespace keltora

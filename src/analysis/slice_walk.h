@@ -1,0 +1,72 @@
+// The walk over one circle's cut: masses, intervals, sub-intervals between slice breaks,
+// slices and their block columns. The slice terms and the finishing of a mass belong to
+// the method and are plugged in through SliceTerms.
+#pragma once
+
+#include <vector>
+
+#include "analysis/circle_evaluator.h"
+#include "analysis/slice_section.h"
+#include "analysis/slip_result.h"
+
+namespace keltora {
+
+// The mass being summed: the record plus the working values that do not go into it.
+struct MassState {
+    SlipResult rec;
+    bool invalid = false;
+    double top = kFarAbove;    // highest block top met in the mass
+    double bottom = kFarBelow; // lowest block bottom met in the mass
+};
+
+// Starts a new mass of circle (cx, cy, rr); grid is the 0-based grid index.
+void resetMass(MassState& mass, int grid, double cx, double cy, double rr);
+
+// Marks the mass invalid: it keeps f = kNoSafetyFactor.
+void invalidateMass(MassState& mass);
+
+// The part of one block inside a slice column above the arc.
+struct BlockColumn {
+    int block = -1;      // index into PreparedSection::blocks
+    double x = 0, y = 0; // centroid
+    double area = 0;
+};
+
+// One slice as the method's terms see it.
+struct SliceGeometry {
+    double cx = 0, cy = 0, rr = 0;
+    double x1 = 0, y1 = 0; // right end of the base chord
+    double x2 = 0, y2 = 0; // left end
+    double w = 0;          // width
+    int baseBlock = -1;    // index into PreparedSection::blocks
+    // The columns of the blocks above this slice, in block order; blocks not listed
+    // have area 0 here.
+    const std::vector<BlockColumn>* columns = nullptr;
+};
+
+class SliceTerms {
+  public:
+    virtual ~SliceTerms() = default;
+    // Adds the slice's terms to the mass's sums (the walk updates the mass ends itself).
+    virtual void addSlice(const SliceGeometry& slice, MassState& mass) = 0;
+    // Finishes the mass (end thrusts, forces, direction, factor of safety) and appends it.
+    virtual void finishMass(MassState& mass, std::vector<EvaluatedMass>& out) = 0;
+};
+
+// Walks circle (cx, cy, rr): every mass the circle cuts out is summed slice by slice
+// through `terms` and finished into `out`. Scratch lives on the stack: safe to call from
+// several threads on the same section. Returns the number of slices summed.
+long walkCircle(const PreparedSection& section, int grid, double cx, double cy, double rr,
+                const SliceBreaks& breaks, SliceTerms& terms, std::vector<EvaluatedMass>& out);
+
+// The finishing steps shared by the circular methods.
+// Hydrostatic thrust of the water-pressure blocks on the end faces of the mass, into mdw.
+void addEndWaterThrust(const PreparedSection& section, MassState& mass);
+// The horizontal external forces into mdh: forces 1 and 2 only when their height lies
+// within the mass's top and bottom, force 3 always.
+void addHorizontalForces(const PreparedSection& section, MassState& mass);
+// The slip direction sign by the direction setting (1 automatic from mdw, 2 left to
+// right = -1, otherwise +1); with -1 mdw is negated.
+int applyDirection(const PreparedSection& section, MassState& mass);
+
+} // namespace keltora

@@ -1,0 +1,213 @@
+// `keltora calc`: runs the calculation of a section's method, shows progress on stderr,
+// stops cleanly on Ctrl+C, prints the critical result and the verdict.
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+#include "analysis/calculation.h"
+#include "cli/commands.h"
+#include "model/c_format.h"
+#include "model/sdw_file.h"
+
+namespace keltora::cli {
+namespace {
+
+// Set by the SIGINT handler. A signal handler can only reach static storage, so this is
+// the one flag of the program that is not passed around.
+volatile std::sig_atomic_t interrupted = 0;
+
+extern "C" void onInterrupt(int) { interrupted = 1; }
+
+// Installs the Ctrl+C handler for the lifetime of the object, then restores the old one.
+class InterruptGuard {
+public:
+    InterruptGuard()
+    {
+        interrupted = 0;
+        struct sigaction sa {};
+        sa.sa_handler = onInterrupt;
+        sigemptyset(&sa.sa_mask);
+        sigaction(SIGINT, &sa, &previous_);
+    }
+    ~InterruptGuard() { sigaction(SIGINT, &previous_, nullptr); }
+    InterruptGuard(const InterruptGuard&) = delete;
+    InterruptGuard& operator=(const InterruptGuard&) = delete;
+
+private:
+    struct sigaction previous_ {};
+};
+
+// Progress on stderr: a bar redrawn in place on a terminal, one line per grid otherwise.
+class ProgressObserver : public CalculationObserver {
+public:
+    explicit ProgressObserver(bool quiet) : quiet_(quiet), terminal_(::isatty(2) != 0) {}
+
+    void gridStarted(int grid, int grids, long long centres) override
+    {
+        endLine();
+        grid_ = grid;
+        grids_ = grids;
+        total_ = centres;
+        start_ = Clock::now();
+        lastDraw_ = start_ - std::chrono::seconds(1);
+        open_ = true;
+        if (centres == 0) draw(0);
+    }
+
+    void centreDone(long long done, long long total) override
+    {
+        total_ = total;
+        const auto now = Clock::now();
+        if (done == total || now - lastDraw_ >= std::chrono::milliseconds(100)) {
+            lastDraw_ = now;
+            if (terminal_ || done == total) draw(done);
+        }
+    }
+
+    bool abortRequested() override { return interrupted != 0; }
+
+    void endLine()
+    {
+        if (open_ && terminal_ && !quiet_) std::fputc('\n', stderr);
+        open_ = false;
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    void draw(long long done)
+    {
+        if (quiet_) return;
+        constexpr int kWidth = 30;
+        const int filled = total_ > 0 ? static_cast<int>(done * kWidth / total_) : kWidth;
+        std::string bar(static_cast<std::size_t>(filled), '#');
+        bar.append(static_cast<std::size_t>(kWidth - filled), '.');
+        const double seconds = std::chrono::duration<double>(Clock::now() - start_).count();
+        const std::string text =
+            cformat("grid %d/%d [%s] %lld/%lld centres %6.2f s", grid_ + 1, grids_, bar.c_str(),
+                    done, total_, seconds);
+        if (terminal_) {
+            std::fprintf(stderr, "\r%s", text.c_str());
+        } else {
+            std::fprintf(stderr, "%s\n", text.c_str());
+            open_ = false;
+        }
+        std::fflush(stderr);
+    }
+
+    bool quiet_;
+    bool terminal_;
+    bool open_ = false;
+    int grid_ = 0, grids_ = 0;
+    long long total_ = 0;
+    Clock::time_point start_{}, lastDraw_{};
+};
+
+std::string trimNewlines(std::string s)
+{
+    while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
+    return s;
+}
+
+void printResults(const CalculationResults& r)
+{
+    for (int g = 0; g < r.gridsRun; ++g) {
+        const auto gi = static_cast<std::size_t>(g);
+        const SearchGrid& grid = r.grids[gi];
+        std::printf("%s", cformat("grid %d: X %.3f .. %.3f step %.3f, Y %.3f .. %.3f step %.3f: ",
+                                  g + 1, grid.xmin, grid.xmax, grid.dx, grid.ymin, grid.ymax,
+                                  grid.dy)
+                              .c_str());
+        if (r.tables[gi].empty()) {
+            std::printf("no mass\ngrid %d found no sliding mass\n", g + 1);
+            continue;
+        }
+        const GridMinimum& m = r.minima[gi];
+        std::printf("%s", cformat("%zu masses, minimum F = %.3f at (%.3f, %.3f) R = %.3f\n",
+                                  r.tables[gi].size(), m.f, m.cx, m.cy, m.rr)
+                              .c_str());
+    }
+    if (!r.hasCritical) return;
+    const SlipResult& c = r.critical;
+    std::printf("%s", cformat("critical circle: F = %.3f  centre (%.3f, %.3f)  R = %.3f  (grid %d)\n"
+                              "  resisting  mrf = %.3f  mrc = %.3f  mry = %.3f  mr = %.3f kNm/m\n"
+                              "  driving    mdw = %.3f  mdh = %.3f  mdk = %.3f  md = %.3f kNm/m\n",
+                              c.f, c.cx, c.cy, c.rr, c.grid, c.mrf, c.mrc, c.mry, c.mr, c.mdw,
+                              c.mdh, c.mdk, c.md)
+                          .c_str());
+}
+
+int runCalc(const Args& argsIn)
+{
+    Args args = argsIn;
+    std::string workDir = ".", threadsText;
+    takeOption(args, "--workdir", workDir);
+    const bool haveThreads = takeOption(args, "--threads", threadsText);
+    const bool quiet = takeFlag(args, "--quiet");
+    int threads = 0;
+    char tail = 0;
+    if (args.size() != 1 ||
+        (haveThreads && (cscan(threadsText.c_str(), "%d%c", &threads, &tail) != 1 ||
+                         threads < 1 || threads > 256))) {
+        std::fprintf(stderr,
+                     "usage: keltora calc FILE.SDW [--workdir DIR] [--threads N] [--quiet]\n");
+        return 2;
+    }
+
+    auto model = std::make_unique<SlopeModel>();
+    resetModel(*model);
+    ReadResult read = readDataFile(*model, args[0]);
+    if (read.status != 0) {
+        printMessage(*read.error);
+        return 2;
+    }
+    for (const Message& w : read.warnings) printMessage(w);
+
+    std::error_code ec;
+    std::filesystem::create_directories(workDir, ec);
+    if (!std::filesystem::is_directory(workDir, ec)) {
+        std::fprintf(stderr, "keltora calc: %s is not a folder\n", workDir.c_str());
+        return 2;
+    }
+
+    CalcOptions options;
+    options.workDir = workDir;
+    options.threads = threads;
+    auto results = std::make_unique<CalculationResults>();
+    ProgressObserver progress(quiet);
+    CalcOutcome outcome;
+    {
+        InterruptGuard guard;
+        outcome = runCalculation(*model, *results, options, &progress);
+        progress.endLine();
+        if (interrupted) std::fprintf(stderr, "keltora calc: interrupted\n");
+    }
+
+    if (outcome.status != 0) {
+        for (const Message& m : outcome.messages) printMessage(m);
+        return 2;
+    }
+    printResults(*results);
+    for (std::size_t i = 0; i + 1 < outcome.messages.size(); ++i) printMessage(outcome.messages[i]);
+    if (!outcome.messages.empty()) {
+        const Message& verdict = outcome.messages.back();
+        std::printf("[%s] %s\n", verdict.caption.c_str(), trimNewlines(verdict.text).c_str());
+    }
+    switch (outcome.verdict) {
+    case Verdict::Ok: return 0;
+    case Verdict::Out: return 1;
+    default: return 2;
+    }
+}
+
+const CommandRegistrar calc{{"calc", "calc FILE.SDW [--workdir DIR] [--threads N] [--quiet]",
+                             "run the calculation; dumps go to DIR (default: current folder); "
+                             "exit 0 OK, 1 OUT, 2 no result or error",
+                             runCalc}};
+
+} // namespace
+} // namespace keltora::cli

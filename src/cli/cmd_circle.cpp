@@ -1,0 +1,78 @@
+// `keltora circle`: evaluates one trial circle of a section with its method settings and
+// prints every mass as its dump lines.
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+#include "analysis/circle_slices.h"
+#include "cli/commands.h"
+#include "geometry/block_polygons.h"
+#include "model/c_format.h"
+#include "model/sdw_file.h"
+
+namespace keltora::cli {
+namespace {
+
+int runCircle(const Args& argsIn)
+{
+    Args args = argsIn;
+    std::string centre, radius;
+    const bool haveCentre = takeOption(args, "--centre", centre);
+    const bool haveRadius = takeOption(args, "--radius", radius);
+    double cx = 0, cy = 0, rr = 0;
+    if (args.size() != 1 || !haveCentre || !haveRadius || !parsePair(centre, cx, cy) ||
+        cscan(radius.c_str(), "%lf", &rr) != 1 || !std::isfinite(cx) || !std::isfinite(cy) ||
+        !(rr > 0.0) || !std::isfinite(rr)) {
+        std::fprintf(stderr, "usage: keltora circle FILE.SDW --centre X,Y --radius R (R > 0)\n");
+        return 2;
+    }
+    auto model = std::make_unique<SlopeModel>();
+    resetModel(*model);
+    ReadResult r = readDataFile(*model, args[0]);
+    if (r.status != 0) {
+        printMessage(*r.error);
+        return 2;
+    }
+    for (const auto& w : r.warnings)
+        printMessage(w);
+    const int method = model->conditions.method;
+    if (method != kMethodFellenius && method != kMethodTschebotarioff) {
+        printMessage({cformat("cm.kt != 0,1 (method %d: only the circular methods 0 and 1 "
+                              "are evaluated by this command)",
+                              method),
+                      "break"});
+        return 2;
+    }
+
+    const PolygonTable polygons = buildPolygonTable(*model);
+    const FelleniusEvaluator evaluator(*model, polygons);
+    std::vector<EvaluatedMass> masses;
+    evaluator.evaluateCircle(0, cx, cy, rr, evaluator.buildSliceBreaks(cx), masses);
+
+    const double maxFs = model->conditions.maxSafetyFactor;
+    std::printf("%s", cformat("circle centre (%.3f, %.3f) radius %.3f: %zu mass(es)\n", cx, cy, rr,
+                              masses.size())
+                          .c_str());
+    int n = 0;
+    for (const EvaluatedMass& m : masses) {
+        ++n;
+        std::printf("mass %d (direction %+d)\n", n, m.directionSign);
+        std::printf("%s", formatDumpRecord(m.record).c_str());
+        const bool hasSlices = m.record.sx > -999999.0;
+        const bool stored = hasSlices && m.record.f <= maxFs;
+        std::printf("%s",
+                    cformat("  %s\n", !hasSlices ? "not stored: no slices"
+                                      : stored   ? "stored by the search"
+                                               : "not stored: f above the maximum factor of safety")
+                        .c_str());
+    }
+    return 0;
+}
+
+const CommandRegistrar circle{
+    {"circle", "circle FILE.SDW --centre X,Y --radius R",
+     "evaluate one slip circle with the section's method settings and print its masses",
+     runCircle}};
+
+} // namespace
+} // namespace keltora::cli
