@@ -6,7 +6,9 @@
 #include <exception>
 #include <map>
 
+#include "analysis/bishop.h"
 #include "analysis/circle_slices.h"
+#include "analysis/line_slip_search.h"
 #include "analysis/slice_section.h"
 #include "model/c_format.h"
 
@@ -141,7 +143,11 @@ int collectResults(const SlopeModel& model, CalculationResults& results,
     if ((pile == 2 || pile == 3) && sheetPileMoment) c.mry = sheetPileMoment(model, c.cx, c.cy, c.rr);
     c.mr = c.mrf + c.mrc + c.mry;
     c.md = c.mdw + c.mdh + c.mdk;
-    c.f = safetyFactorFrom(c.mr, c.md, model.draw.decimals[kDecSafetyFactor]);
+    // Without a sheet pile moment the stored f stands: the Bishop and straight-line factors
+    // have no lower guard, and recomputing one at or below zero would turn it into "no
+    // factor of safety" and the verdict into OK. (For the circle methods it is the same
+    // value.)
+    if (c.mry != 0.0) c.f = safetyFactorFrom(c.mr, c.md, model.draw.decimals[kDecSafetyFactor]);
     results.critical = c;
     results.hasCritical = true;
     return static_cast<int>(results.labels.size());
@@ -228,19 +234,9 @@ CalcOutcome runCalculation(SlopeModel& model, CalculationResults& results,
     try {
         switch (model.conditions.method) {
         case kMethodBishop:
-        case kMethodBishopModified:
+        case kMethodBishopModified: return runBishop(model, results, options, observer);
         case kMethodLineByAngle:
-        case kMethodLineBySegments: {
-            results.clear();
-            model.calcState = kResultsNone;
-            CalcOutcome outcome;
-            outcome.status = -1;
-            outcome.messages.push_back(
-                {cformat("計算：検討方法 %d の計算はまだ利用できません。",
-                         static_cast<int>(model.conditions.method)),
-                 "メッセージ"});
-            return outcome;
-        }
+        case kMethodLineBySegments: return runStraightSlip(model, results, options, observer);
         default: return runCircular(model, results, options, observer);
         }
     } catch (const std::exception& e) {
