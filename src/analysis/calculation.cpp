@@ -143,11 +143,10 @@ int collectResults(const SlopeModel& model, CalculationResults& results,
     if ((pile == 2 || pile == 3) && sheetPileMoment) c.mry = sheetPileMoment(model, c.cx, c.cy, c.rr);
     c.mr = c.mrf + c.mrc + c.mry;
     c.md = c.mdw + c.mdh + c.mdk;
-    // Without a sheet pile moment the stored f stands: the Bishop and straight-line factors
-    // have no lower guard, and recomputing one at or below zero would turn it into "no
-    // factor of safety" and the verdict into OK. (For the circle methods it is the same
-    // value.)
-    if (c.mry != 0.0) c.f = safetyFactorFrom(c.mr, c.md, model.draw.decimals[kDecSafetyFactor]);
+    c.f = safetyFactorFrom(c.mr, c.md, model.draw.decimals[kDecSafetyFactor]);
+    // The Bishop and straight-line factors have no lower guard: a stored factor at or
+    // below zero must not come back as "no factor of safety" (and the verdict as OK).
+    if (c.f == kNoSafetyFactor && best->f < kNoSafetyFactor) c.f = best->f;
     results.critical = c;
     results.hasCritical = true;
     return static_cast<int>(results.labels.size());
