@@ -230,7 +230,10 @@ BishopEvaluator::BishopEvaluator(const SlopeModel& model, const PolygonTable& po
     section_.sheetPile = SheetPileSettings{};
 }
 
-SliceBreaks BishopEvaluator::buildSliceBreaks(double cx) const { return section_.sliceBreaks(cx); }
+SliceBreaks BishopEvaluator::buildSliceBreaks(double cx) const
+{
+    return section_.sliceBreaks(cx);
+}
 
 void BishopEvaluator::evaluateCircle(int grid, double cx, double cy, double rr,
                                      const SliceBreaks& breaks,

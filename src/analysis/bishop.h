@@ -28,9 +28,9 @@ struct BishopDriving {
 };
 
 // Bounds of the iteration.
-inline constexpr double kBishopStart = 1.0;          // F0 of the first pass
+inline constexpr double kBishopStart = 1.0; // F0 of the first pass
 inline constexpr int kBishopMaxPasses = 1000;
-inline constexpr double kBishopConverged = 0.00001;  // |F0 - F1| that ends it
+inline constexpr double kBishopConverged = 0.00001; // |F0 - F1| that ends it
 inline constexpr double kBishopSmallestTrial = 0.000001;
 inline constexpr double kBishopNoDriving = 999999.99; // F1 when |md| < 0.00001
 // The constant of the trace lines (1/9.80665): kN shown as tf.

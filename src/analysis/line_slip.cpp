@@ -87,7 +87,8 @@ class LineWalker {
     void sliceInterval(double xa, double xb, int k, const SliceBreaks& breaks, MassState& mass)
     {
         std::size_t j = 0;
-        while (j < breaks.size() && breaks[j] >= xa) ++j;
+        while (j < breaks.size() && breaks[j] >= xa)
+            ++j;
         double prev = xa;
         for (;;) {
             const double cur = (j < breaks.size() && breaks[j] > xb) ? breaks[j] : xb;
@@ -323,7 +324,8 @@ LineSliceForces lineSliceForces(const LineSection& s, const StraightLine& line,
         const double wE = c.seismicOnSurcharge == 1 ? w + q : w;
         switch (c.sandPileFormula) {
         case 0:
-            f.t = (ws * ak + mus * (side + q)) * as * ts * cosL - std::fabs(wE * kh * as * sinL * ts);
+            f.t =
+                (ws * ak + mus * (side + q)) * as * ts * cosL - std::fabs(wE * kh * as * sinL * ts);
             f.rc = (1 - as) * coh * l;
             break;
         case 1:
@@ -438,9 +440,9 @@ std::string formatLineRecord(const SlipResult& r)
 
 std::string formatSegmentLineRecord(const SlipResult& r)
 {
-    std::string s = cformat(
-        "cx,cy=%7.3f,%7.3f dx,dy=%7.3f,%7.3f sx,sy=%7.3f,%7.3f ex,ey=%7.3f,%7.3f\n", r.cx, r.cy,
-        r.dx, r.dy, r.sx, r.sy, r.ex, r.ey);
+    std::string s =
+        cformat("cx,cy=%7.3f,%7.3f dx,dy=%7.3f,%7.3f sx,sy=%7.3f,%7.3f ex,ey=%7.3f,%7.3f\n", r.cx,
+                r.cy, r.dx, r.dy, r.sx, r.sy, r.ex, r.ey);
     s += cformat("      mrf=%10.3f mrc=%10.3f                mr=%10.3f \n", r.mrf, r.mrc, r.mr);
     s += cformat("      mdw=%10.3f mdh=%10.3f mdk=%10.3f md=%10.3f f=%5.3f\n", r.mdw, r.mdh, r.mdk,
                  r.md, r.f);

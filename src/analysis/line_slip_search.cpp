@@ -20,9 +20,9 @@ namespace keltora {
 
 namespace {
 
-constexpr double kNoLimit = 999999.0;   // direction of a missing kind of limit
-constexpr long long kLookAhead = 256;    // lines the workers may run ahead of the store
-constexpr double kTolAngle = 0.0001;     // angle loop bound and empty-range test
+constexpr double kNoLimit = 999999.0; // direction of a missing kind of limit
+constexpr long long kLookAhead = 256; // lines the workers may run ahead of the store
+constexpr double kTolAngle = 0.0001;  // angle loop bound and empty-range test
 
 bool pointAt(const SlopeModel& model, int number, Point2& p)
 {
@@ -41,7 +41,10 @@ double fold(double t)
     return 360.0 - t;
 }
 
-bool finite(double v) { return std::isfinite(v); }
+bool finite(double v)
+{
+    return std::isfinite(v);
+}
 
 void appendCrLf(std::string& out, const std::string& text)
 {
@@ -153,14 +156,16 @@ bool runInOrder(long long n, int threads, Eval eval, Store store, Abort abort)
     };
     std::vector<std::thread> pool;
     const int count = static_cast<int>(std::min<long long>(threads, n));
-    for (int t = 0; t < count; ++t) pool.emplace_back(worker);
+    for (int t = 0; t < count; ++t)
+        pool.emplace_back(worker);
     auto finish = [&] {
         stop.store(true);
         {
             std::lock_guard lock(mutex);
         }
         spaceCv.notify_all();
-        for (std::thread& t : pool) t.join();
+        for (std::thread& t : pool)
+            t.join();
     };
     for (long long i = 0; i < n; ++i) {
         if (abort(i)) {
@@ -360,7 +365,8 @@ std::vector<Point2> segmentPoints(Point2 a, Point2 b, double pitch, std::size_t 
     if (!(intervals + 1.0 <= static_cast<double>(limit))) return out;
     const int n = static_cast<int>(intervals);
     const double dx = (b.x - a.x) / n, dy = (b.y - a.y) / n;
-    for (int i = 0; i <= n; ++i) out.push_back({a.x + i * dx, a.y + i * dy});
+    for (int i = 0; i <= n; ++i)
+        out.push_back({a.x + i * dx, a.y + i * dy});
     return out;
 }
 
@@ -374,8 +380,8 @@ int searchLinesByAngle(const SlopeModel& model, const LineSection& section,
     const SliceBreaks breaks = section.breaks({x0});
     LineSearch search(model, section, options, results, observer, messages, formatLineRecord);
     search.onStoredLines = [&](const SlipResult& r, const GridMinimum& m) {
-        search.line(4, cformat("すべり直線  (X,Y)=%7.3f,%7.3f R=%7.3f F=%5.3f        \n", r.cx, r.cy,
-                               r.rr, r.f));
+        search.line(4, cformat("すべり直線  (X,Y)=%7.3f,%7.3f R=%7.3f F=%5.3f        \n", r.cx,
+                               r.cy, r.rr, r.f));
         search.line(5, cformat("最小安全率　Ｆｍｉｎ=%8.3f        ", m.f));
         search.line(6, cformat("　　　　　　　Ｘ，Ｙ=%8.3f,%8.3f        ", m.cx, m.cy));
         search.line(7, cformat("　　　　　　　　　α=%8.3f        ", m.rr));
@@ -385,13 +391,15 @@ int searchLinesByAngle(const SlopeModel& model, const LineSection& section,
         const std::vector<double> angles = levelAngles(range.amin, range.amax, range.step);
         std::vector<StraightLine> lines;
         lines.reserve(angles.size());
-        for (double a : angles) lines.push_back(lineByAngle(x0, y0, a, range.slipSign));
+        for (double a : angles)
+            lines.push_back(lineByAngle(x0, y0, a, range.slipSign));
         if (!angles.empty()) {
             search.line(1, cformat("計算次数=%2d    最大次数=%2d   ", level + 1, levels));
             search.line(2, cformat("直線すべり開始位置　X =%8.3f    Y =%8.3f   ", x0, y0));
-            search.line(3, cformat("　　すべり角範囲　 α=%8.3f ～%8.3f (step%8.3f )   ",
-                                   range.amin, range.amax, range.step));
-            for (int n = 4; n <= 7; ++n) search.line(n, "");
+            search.line(3, cformat("　　すべり角範囲　 α=%8.3f ～%8.3f (step%8.3f )   ", range.amin,
+                                   range.amax, range.step));
+            for (int n = 4; n <= 7; ++n)
+                search.line(n, "");
         }
         if (!search.runLevel(level, levels, lines, breaks, [](const SlipResult&) {})) return -1;
         if (level + 1 >= levels) break;
@@ -451,9 +459,12 @@ int searchLinesBySegments(const SlopeModel& model, const LineSection& section,
         const Point2 ps2{ps1.x + ns * ds.x, ps1.y + ns * ds.y};
         const Point2 pe2{pe1.x + ne * de.x, pe1.y + ne * de.y};
         search.line(1, cformat("計算次数=%2d    最大次数=%2d   ", level + 1, levels));
-        search.line(2, cformat("開始位置 (%7.3f,%7.3f)-(%7.3f,%7.3f)   ", ps1.x, ps1.y, ps2.x, ps2.y));
-        search.line(3, cformat("終了位置 (%7.3f,%7.3f)-(%7.3f,%7.3f)   ", pe1.x, pe1.y, pe2.x, pe2.y));
-        for (int n = 4; n <= 7; ++n) search.line(n, "");
+        search.line(2,
+                    cformat("開始位置 (%7.3f,%7.3f)-(%7.3f,%7.3f)   ", ps1.x, ps1.y, ps2.x, ps2.y));
+        search.line(3,
+                    cformat("終了位置 (%7.3f,%7.3f)-(%7.3f,%7.3f)   ", pe1.x, pe1.y, pe2.x, pe2.y));
+        for (int n = 4; n <= 7; ++n)
+            search.line(n, "");
         const auto keepBest = [&](const SlipResult& r) {
             bestS = {r.cx, r.cy};
             bestE = {r.dx, r.dy};
@@ -479,7 +490,8 @@ std::optional<Message> checkLineSettings(const SlopeModel& model, double maxLine
         // Written so that NaN fails every comparison and is refused.
         if (!(finite(a.min) && finite(a.max) && a.max >= a.min))
             return error("すべり角度　αmax/αmin　の値が不正です。");
-        if (!(finite(a.step) && a.step >= kTolLoop)) return error("すべり角度　Δα　の値が不正です。");
+        if (!(finite(a.step) && a.step >= kTolLoop))
+            return error("すべり角度　Δα　の値が不正です。");
         if (!(finite(s.startX[0]) && finite(s.startY[0])))
             return error("すべり開始点　X/Y　の値が不正です。");
         if (!finite(s.forceX)) return error("水平外力の作用位置　Ｘ　の値が不正です。");

@@ -47,7 +47,8 @@ int runLine(const Args& argsIn)
         printMessage(*r.error);
         return 2;
     }
-    for (const auto& w : r.warnings) printMessage(w);
+    for (const auto& w : r.warnings)
+        printMessage(w);
 
     const auto polygons = std::make_unique<PolygonTable>(buildPolygonTable(*model));
     const auto section = std::make_unique<LineSection>(*model, *polygons);
@@ -72,9 +73,9 @@ int runLine(const Args& argsIn)
     for (const EvaluatedMass& m : masses) {
         ++n;
         std::printf("mass %d (direction %+d)\n", n, m.directionSign);
-        std::printf("%s", (haveEnd ? formatSegmentLineRecord(m.record)
-                                   : formatLineRecord(m.record))
-                              .c_str());
+        std::printf(
+            "%s",
+            (haveEnd ? formatSegmentLineRecord(m.record) : formatLineRecord(m.record)).c_str());
         const bool hasSlices = m.record.sx > -999999.0;
         const bool stored = hasSlices && m.record.f <= maxFs;
         std::printf("  %s\n", !hasSlices ? "not stored: no slices"

@@ -27,8 +27,10 @@ std::unique_ptr<SlopeModel> fredlundKrahn(int method = kMethodBishop, double phi
     auto m = std::make_unique<SlopeModel>();
     resetModel(*m);
     const double xy[][2] = {{0, 0}, {180, 0}, {180, 20}, {140, 20}, {60, 60}, {0, 60}};
-    for (const auto& p : xy) addPoint(*m, p[0], p[1]);
-    for (int i = 0; i < 6; ++i) addLine(*m, kBoundaryLine, i, (i + 1) % 6);
+    for (const auto& p : xy)
+        addPoint(*m, p[0], p[1]);
+    for (int i = 0; i < 6; ++i)
+        addLine(*m, kBoundaryLine, i, (i + 1) % 6);
     SoilBlock b;
     b.seed = {90, 10};
     b.unitWeight = 120;
@@ -48,7 +50,10 @@ std::unique_ptr<SlopeModel> fredlundKrahn(int method = kMethodBishop, double phi
     return m;
 }
 
-double ground(double x) { return x <= 60 ? 60 : x >= 140 ? 20 : 60 - (x - 60) / 2; }
+double ground(double x)
+{
+    return x <= 60 ? 60 : x >= 140 ? 20 : 60 - (x - 60) / 2;
+}
 
 struct IndependentSlice {
     double alpha, b, l, w;
@@ -83,14 +88,16 @@ double independentF(bool modified)
     const double c = 600, t = std::tan(20 * kPi / 180), r = 80;
     const auto slices = fredlundKrahnSlices();
     double md = 0;
-    for (const auto& s : slices) md += s.w * r * std::sin(s.alpha);
+    for (const auto& s : slices)
+        md += s.w * r * std::sin(s.alpha);
     md = std::fabs(md);
     double f = 1;
     for (int it = 0; it < 200; ++it) {
         double n = 0;
         for (const auto& s : slices) {
             if (!modified) {
-                n += (c * s.l + s.w * t) * r / (std::cos(s.alpha) + std::fabs(std::sin(s.alpha) * t) / f);
+                n += (c * s.l + s.w * t) * r /
+                     (std::cos(s.alpha) + std::fabs(std::sin(s.alpha) * t) / f);
             } else {
                 const double k = std::tan(s.alpha * 2 / 7);
                 const double kappa = 1 + std::tan(s.alpha) * k;
@@ -112,7 +119,8 @@ double textbookF()
     const double c = 600, t = std::tan(20 * kPi / 180);
     const auto slices = fredlundKrahnSlices();
     double driving = 0;
-    for (const auto& s : slices) driving += s.w * std::sin(-s.alpha);
+    for (const auto& s : slices)
+        driving += s.w * std::sin(-s.alpha);
     double f = 1;
     for (int it = 0; it < 200; ++it) {
         double n = 0;
@@ -219,7 +227,8 @@ TEST(Bishop, IterationWithoutFrictionHalvesTowardsTheFactor)
     ASSERT_GT(trace.size(), 5u);
     const double f1 = field(trace[0], "ans=");
     EXPECT_EQ(field(trace[0], "init="), 1.0);
-    for (const auto& l : trace) EXPECT_EQ(field(l, "ans="), f1);
+    for (const auto& l : trace)
+        EXPECT_EQ(field(l, "ans="), f1);
     const double d = std::fabs(1 - f1) / 0.00001;
     EXPECT_EQ(static_cast<double>(trace.size()), std::floor(std::log2(d)) + 2);
     EXPECT_LT(field(trace.back(), "init-ans="), 0.00001);
@@ -314,9 +323,12 @@ TEST(Bishop, WaterPressureBlockSplitsTheCircleAndEachMassIteratesFromOne)
     // Flat ground at 10 with a water-filled trench 40..60 down to 5.
     auto m = std::make_unique<SlopeModel>();
     resetModel(*m);
-    const double xy[][2] = {{0, 0}, {100, 0}, {100, 10}, {60, 10}, {60, 5}, {40, 5}, {40, 10}, {0, 10}};
-    for (const auto& p : xy) addPoint(*m, p[0], p[1]);
-    for (int i = 0; i < 8; ++i) addLine(*m, kBoundaryLine, i, (i + 1) % 8);
+    const double xy[][2] = {{0, 0},  {100, 0}, {100, 10}, {60, 10},
+                            {60, 5}, {40, 5},  {40, 10},  {0, 10}};
+    for (const auto& p : xy)
+        addPoint(*m, p[0], p[1]);
+    for (int i = 0; i < 8; ++i)
+        addLine(*m, kBoundaryLine, i, (i + 1) % 8);
     addLine(*m, kBoundaryLine, 3, 6);
     SoilBlock soil;
     soil.seed = {20, 3};
@@ -375,8 +387,8 @@ TEST(Bishop, ScratchFilesHoldTheLastMassAndMatchInParallel)
         for (int k = 0; k < 5; ++k) {
             std::uint64_t bits = 0;
             for (int byte = 7; byte >= 0; --byte)
-                bits = bits << 8 |
-                       static_cast<unsigned char>(serial.bishopDmp[i * 40 + k * 8 + byte]);
+                bits =
+                    bits << 8 | static_cast<unsigned char>(serial.bishopDmp[i * 40 + k * 8 + byte]);
             v[k] = std::bit_cast<double>(bits);
         }
         const BishopSliceTerms& t = last.capture.slices[i];

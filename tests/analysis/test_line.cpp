@@ -23,8 +23,10 @@ std::unique_ptr<SlopeModel> slope(int method = kMethodLineByAngle)
     auto m = std::make_unique<SlopeModel>();
     resetModel(*m);
     const double xy[][2] = {{-10, -10}, {40, -10}, {40, 10}, {10, 10}, {0, 0}, {-10, 0}};
-    for (const auto& p : xy) addPoint(*m, p[0], p[1]);
-    for (int i = 0; i < 6; ++i) addLine(*m, kBoundaryLine, i, (i + 1) % 6);
+    for (const auto& p : xy)
+        addPoint(*m, p[0], p[1]);
+    for (int i = 0; i < 6; ++i)
+        addLine(*m, kBoundaryLine, i, (i + 1) % 6);
     SoilBlock b;
     b.seed = {20, 0};
     b.unitWeight = b.effectiveUnitWeight = 20;
@@ -97,7 +99,8 @@ TEST(LineByAngle, AngleListsOfTheLevels)
     // The second level around a best angle of 25 with the pitch 5: 20 .. 30 step 0.5.
     const auto second = levelAngles(25 - 5, 25 + 5, 0.5);
     ASSERT_EQ(second.size(), 21u);
-    for (std::size_t i = 0; i < second.size(); ++i) EXPECT_DOUBLE_EQ(second[i], 20 + 0.5 * i);
+    for (std::size_t i = 0; i < second.size(); ++i)
+        EXPECT_DOUBLE_EQ(second[i], 20 + 0.5 * i);
     // A single angle, and an empty range.
     EXPECT_EQ(levelAngles(30, 30, 5), (std::vector<double>{30}));
     EXPECT_TRUE(levelAngles(31, 30, 5).empty());
@@ -274,8 +277,10 @@ TEST(LineBySegments, StructureBlockCarriesSlicesOnlyBetweenSegments)
     resetModel(*m);
     const double xy[][2] = {{-10, -10}, {40, -10}, {40, 10}, {14, 10},
                             {12, 10},   {10, 10},  {0, 0},   {-10, 0}};
-    for (const auto& p : xy) addPoint(*m, p[0], p[1]);
-    for (int i = 0; i < 8; ++i) addLine(*m, kBoundaryLine, i, (i + 1) % 8);
+    for (const auto& p : xy)
+        addPoint(*m, p[0], p[1]);
+    for (int i = 0; i < 8; ++i)
+        addLine(*m, kBoundaryLine, i, (i + 1) % 8);
     const int c = *addPoint(*m, 14, 0), d = *addPoint(*m, 12, 0);
     addLine(*m, kBoundaryLine, 4, d);
     addLine(*m, kBoundaryLine, d, c);
@@ -301,7 +306,8 @@ TEST(LineBySegments, StructureBlockCarriesSlicesOnlyBetweenSegments)
     // The same line by angle is stopped by the structure: no factor.
     const double angle = std::atan2(10, 20) * 180 / kPi;
     const auto masses = walk(*m, lineByAngle(0, 0, angle, 1));
-    for (const auto& mass : masses) EXPECT_EQ(mass.record.f, kNoSafetyFactor);
+    for (const auto& mass : masses)
+        EXPECT_EQ(mass.record.f, kNoSafetyFactor);
 }
 
 TEST(LineSearch, GuardsRefuseBadSettings)
