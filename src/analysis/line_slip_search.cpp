@@ -542,7 +542,8 @@ CalcOutcome runStraightSlip(SlopeModel& model, CalculationResults& results,
         outcome.messages.push_back({"cm.kt != 3,5", "break"});
         return outcome;
     }
-    if (auto refused = checkLineSettings(model, options.maxCirclesPerGrid)) {
+    const double maxLines = std::min(kMaxLinesPerLevel, options.maxCirclesPerGrid);
+    if (auto refused = checkLineSettings(model, maxLines)) {
         outcome.status = -1;
         outcome.messages.push_back(*refused);
         return outcome;
@@ -553,7 +554,6 @@ CalcOutcome runStraightSlip(SlopeModel& model, CalculationResults& results,
     LineSearchOptions searchOptions;
     searchOptions.workDir = options.workDir;
     searchOptions.threads = options.threads;
-    searchOptions.maxLinesPerLevel = options.maxCirclesPerGrid;
     if (method == kMethodLineByAngle)
         searchLinesByAngle(model, *section, searchOptions, results, observer, outcome.messages);
     else

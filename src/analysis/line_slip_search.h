@@ -16,6 +16,10 @@
 
 namespace keltora {
 
+// A level that would evaluate more lines than this is refused (each line is held in memory
+// while the level runs, and it would not finish in any useful time).
+inline constexpr double kMaxLinesPerLevel = 1e6;
+
 // The working angle range of method 3 and the sense of its lines.
 struct AngleRange {
     double amin = 0, amax = 0, step = 0;
@@ -39,7 +43,6 @@ std::vector<Point2> segmentPoints(Point2 a, Point2 b, double pitch, std::size_t 
 struct LineSearchOptions {
     std::filesystem::path workDir; // where the dump files go; empty = current folder
     int threads = 0;               // 0 = all cores, 1 = serial
-    double maxLinesPerLevel = kMaxCirclesPerGrid;
 };
 
 // The search of method 3 / method 5: fills the level tables and minima of `results` (the
@@ -55,7 +58,7 @@ int searchLinesBySegments(const SlopeModel& model, const LineSection& section,
 
 // The setting guards of method 3 or 5, in their order; nothing when the settings can run.
 std::optional<Message> checkLineSettings(const SlopeModel& model,
-                                         double maxLines = kMaxCirclesPerGrid);
+                                         double maxLines = kMaxLinesPerLevel);
 
 // The run of method codes 3 and 5: guards, block polygons, search, the critical result
 // (without any sheet pile moment: mry stays 0 for straight lines) and the verdict.
