@@ -18,7 +18,10 @@ namespace {
 // Label centres closer than this in both x and y are the same centre.
 constexpr double kSameCentre = kTolChanged;
 
-Message errorMessage(const char* text) { return {text, "error"}; }
+Message errorMessage(const char* text)
+{
+    return {text, "error"};
+}
 
 std::unique_ptr<CircleEvaluator> felleniusEvaluator(const SlopeModel& model,
                                                     const PolygonTable& polygons)
@@ -140,7 +143,8 @@ int collectResults(const SlopeModel& model, CalculationResults& results,
     SlipResult c = *best;
     c.mry = 0.0;
     const int pile = model.sheetPile.method;
-    if ((pile == 2 || pile == 3) && sheetPileMoment) c.mry = sheetPileMoment(model, c.cx, c.cy, c.rr);
+    if ((pile == 2 || pile == 3) && sheetPileMoment)
+        c.mry = sheetPileMoment(model, c.cx, c.cy, c.rr);
     c.mr = c.mrf + c.mrc + c.mry;
     c.md = c.mdw + c.mdh + c.mdk;
     c.f = safetyFactorFrom(c.mr, c.md, model.draw.decimals[kDecSafetyFactor]);
@@ -158,9 +162,9 @@ void concludeRun(SlopeModel& model, CalculationResults& results, const CalcOptio
     stampDateTime(model, options.now ? *options.now : clockNow());
     model.calcState = results.validFlag;
     if (results.validFlag == kResultsValid) {
-        const SheetPileMomentFunction pile =
-            options.sheetPileMoment ? options.sheetPileMoment
-                                    : SheetPileMomentFunction(programSheetPileMoment);
+        const SheetPileMomentFunction pile = options.sheetPileMoment
+                                                 ? options.sheetPileMoment
+                                                 : SheetPileMomentFunction(programSheetPileMoment);
         const int labels = collectResults(model, results, pile);
         if (static_cast<std::size_t>(labels) > kSafetyLabelCapacity)
             outcome.messages.push_back(
@@ -210,9 +214,9 @@ CalcOutcome runCircular(SlopeModel& model, CalculationResults& results, const Ca
         return outcome;
     }
 
-    const CircleEvaluatorFactory factory =
-        options.circleEvaluator ? options.circleEvaluator
-                                : CircleEvaluatorFactory(felleniusEvaluator);
+    const CircleEvaluatorFactory factory = options.circleEvaluator
+                                               ? options.circleEvaluator
+                                               : CircleEvaluatorFactory(felleniusEvaluator);
     // Blocks without a closed outline take no part in the calculation.
     const auto polygons = std::make_unique<PolygonTable>(buildPolygonTable(model));
     const std::unique_ptr<CircleEvaluator> evaluator = factory(model, *polygons);

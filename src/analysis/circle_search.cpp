@@ -88,18 +88,21 @@ double axisCount(double lo, double hi, double step)
     return std::max(n, 0.0);
 }
 
+// The dump is a text file with CR LF line ends.
 void appendCrLf(std::string& out, const std::string& text)
 {
-    for (char c : text) {
-        if (c == '\n') out += '\r';
-        out += c;
+    std::size_t pos = 0;
+    for (std::size_t nl; (nl = text.find('\n', pos)) != std::string::npos; pos = nl + 1) {
+        out.append(text, pos, nl - pos);
+        out += "\r\n";
     }
+    out.append(text, pos, std::string::npos);
 }
 
 // One grid's dump file, written through a buffer. A file that cannot be created or
 // written is reported once; the search goes on without it.
 class DumpFile {
-public:
+  public:
     DumpFile(const std::filesystem::path& path, std::string name, MessageList& messages)
         : name_(std::move(name)), messages_(messages)
     {
@@ -129,7 +132,7 @@ public:
         if (!ok) fail();
     }
 
-private:
+  private:
     void fail()
     {
         if (failed_) return;
@@ -166,7 +169,7 @@ struct GridLayout {
 };
 
 class Search {
-public:
+  public:
     Search(const SlopeModel& model, const CircleSearchSettings& settings,
            const CircleEvaluator& evaluator, const CircleSearchOptions& options,
            CalculationResults& results, CalculationObserver* observer, MessageList& messages)
@@ -177,15 +180,15 @@ public:
 
     int run();
 
-private:
+  private:
     enum class GridEnd { Done, Aborted };
 
     GridEnd computeGrid(int g, const SearchGrid& grid, int grids);
     GridEnd walkSerial(int g, const GridLayout& layout, const std::vector<SliceBreaks>& breaks);
     GridEnd walkParallel(int g, const GridLayout& layout, const std::vector<SliceBreaks>& breaks,
                          int threads);
-    void evaluateCentre(int g, double cx, double cy, const SliceBreaks& breaks,
-                        CentreWork& work, std::vector<EvaluatedMass>& scratch) const;
+    void evaluateCentre(int g, double cx, double cy, const SliceBreaks& breaks, CentreWork& work,
+                        std::vector<EvaluatedMass>& scratch) const;
     void storeCentre(int g, CentreWork& work, DumpFile& dump);
     bool abortAtCentre(const GridLayout& layout, long long i);
     void line(int n, const std::string& text)
@@ -222,9 +225,9 @@ bool Search::tooLarge(const SearchGrid& grid) const
 
 int Search::run()
 {
+    results_.clear();
     const std::filesystem::path dir = options_.workDir.empty() ? "." : options_.workDir;
     for (int g = 0; g < kMaxGrids; ++g) {
-        results_.tables[static_cast<std::size_t>(g)].clear();
         for (const std::string& name :
              {cformat("ANSWER%d.DMP", g + 1), cformat("answer%d.dmp", g + 1)}) {
             std::error_code ec;
@@ -244,8 +247,7 @@ int Search::run()
         const auto gi = static_cast<std::size_t>(g);
         if (tooLarge(grid)) {
             messages_.push_back(
-                {cformat("第%d次格子の円弧の数が多すぎるため、探索をここで打ち切りました。",
-                         g + 1),
+                {cformat("第%d次格子の円弧の数が多すぎるため、探索をここで打ち切りました。", g + 1),
                  "メッセージ"});
             break;
         }
@@ -332,7 +334,8 @@ Search::GridEnd Search::computeGrid(int g, const SearchGrid& grid, int grids)
     line(1, cformat("計算次数=%2d    最大次数=%2d   ", g + 1, grids));
     line(2, cformat("円形中心　X =%8.3f ～%8.3f (step%8.3f )   ", grid.xmin, grid.xmax, grid.dx));
     line(3, cformat("　　　　　Y =%8.3f ～%8.3f (step%8.3f )   ", grid.ymin, grid.ymax, grid.dy));
-    for (int n = 4; n <= 7; ++n) line(n, "");
+    for (int n = 4; n <= 7; ++n)
+        line(n, "");
 
     // The size was checked before, so these limits are only a second line of defence.
     const auto limit = static_cast<std::size_t>(options_.maxCirclesPerGrid);
@@ -346,7 +349,8 @@ Search::GridEnd Search::computeGrid(int g, const SearchGrid& grid, int grids)
     std::vector<SliceBreaks> breaks;
     breaks.reserve(layout.columns.size());
     if (!layout.rows.empty())
-        for (double cx : layout.columns) breaks.push_back(evaluator_.buildSliceBreaks(cx));
+        for (double cx : layout.columns)
+            breaks.push_back(evaluator_.buildSliceBreaks(cx));
 
     const int threads = threadCount();
     const GridEnd end = threads > 1 && layout.centres() > 1
@@ -486,14 +490,16 @@ Search::GridEnd Search::walkParallel(int g, const GridLayout& layout,
 
     std::vector<std::thread> pool;
     pool.reserve(static_cast<std::size_t>(threads));
-    for (int t = 0; t < threads; ++t) pool.emplace_back(worker);
+    for (int t = 0; t < threads; ++t)
+        pool.emplace_back(worker);
     auto finish = [&] {
         stop.store(true);
         {
             std::lock_guard lock(mutex);
         }
         spaceCv.notify_all();
-        for (std::thread& t : pool) t.join();
+        for (std::thread& t : pool)
+            t.join();
     };
 
     for (long long i = 0; i < n; ++i) {
@@ -526,7 +532,10 @@ Search::GridEnd Search::walkParallel(int g, const GridLayout& layout,
 
 } // namespace
 
-std::string dumpFileName(int grid) { return cformat("answer%d.dmp", grid + 1); }
+std::string dumpFileName(int grid)
+{
+    return cformat("answer%d.dmp", grid + 1);
+}
 
 RadiusRange radiusRange(const SlopeModel& model, const Range3& radius, double cx, double cy)
 {
@@ -538,8 +547,7 @@ RadiusRange radiusRange(const SlopeModel& model, const Range3& radius, double cx
     for (int i = 0; i < lines; ++i) {
         const TerrainLine& line = model.lines[static_cast<std::size_t>(i)];
         double d = 0.0;
-        if (line.kind != kArcLimitLineSmall || !limitLineDistance(model, line, cx, cy, d))
-            continue;
+        if (line.kind != kArcLimitLineSmall || !limitLineDistance(model, line, cx, cy, d)) continue;
         anySmallLine = true;
         r = std::min(r, d);
     }

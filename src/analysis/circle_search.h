@@ -19,8 +19,9 @@ namespace keltora {
 // A grid computation that would evaluate more circles than this is refused: it would not
 // finish in any useful time.
 inline constexpr double kMaxCirclesPerGrid = 1e8;
-// The whole search (extensions included) stops extending beyond this many circles.
-inline constexpr double kMaxCirclesPerSearch = 1e9;
+// The whole search (extensions included) stops extending beyond this many circles, so
+// that a minimum that keeps moving outwards cannot keep the search going for hours.
+inline constexpr double kMaxCirclesPerSearch = 3e8;
 
 // The dump lines of one stored mass (each ending in "\n"; the file gets CR LF).
 using DumpRecordFormatter = std::string (*)(const SlipResult&);
@@ -69,8 +70,8 @@ bool massIsKept(const SlipResult& record, double maxSafetyFactor);
 // The strict-minimum rule: takes the mass when its f is strictly below the minimum's.
 bool updateMinimum(GridMinimum& minimum, const EvaluatedMass& mass);
 
-// Runs the search with the given settings and per-circle evaluation. Fills the tables,
-// minima and grids of `results` and its validFlag (1 once a mass is stored, -1 on abort).
+// Runs the search with the given settings and per-circle evaluation. Replaces `results`:
+// fills the tables, minima and grids and the validFlag (1 once a mass is stored, -1 on abort).
 // Returns 0 when the search ended, -1 when it was aborted. Problems the user must know
 // about (an unwritable dump file, a stopped extension, a table beyond what the result
 // table shows) are appended to `messages`; the search still ends cleanly.

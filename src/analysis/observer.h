@@ -10,7 +10,7 @@ namespace keltora {
 // All calls come from the thread that runs the calculation, in the order of the serial
 // search, whatever the number of worker threads.
 class CalculationObserver {
-public:
+  public:
     virtual ~CalculationObserver() = default;
 
     // Line 1..8 of the message window now reads `text` (empty = cleared). Lines 1 to 3

@@ -20,11 +20,14 @@ namespace {
 // the one flag of the program that is not passed around.
 volatile std::sig_atomic_t interrupted = 0;
 
-extern "C" void onInterrupt(int) { interrupted = 1; }
+extern "C" void onInterrupt(int)
+{
+    interrupted = 1;
+}
 
 // Installs the Ctrl+C handler for the lifetime of the object, then restores the old one.
 class InterruptGuard {
-public:
+  public:
     InterruptGuard()
     {
         interrupted = 0;
@@ -37,13 +40,13 @@ public:
     InterruptGuard(const InterruptGuard&) = delete;
     InterruptGuard& operator=(const InterruptGuard&) = delete;
 
-private:
+  private:
     struct sigaction previous_ {};
 };
 
 // Progress on stderr: a bar redrawn in place on a terminal, one line per grid otherwise.
 class ProgressObserver : public CalculationObserver {
-public:
+  public:
     explicit ProgressObserver(bool quiet) : quiet_(quiet), terminal_(::isatty(2) != 0) {}
 
     void gridStarted(int grid, int grids, long long centres) override
@@ -76,7 +79,7 @@ public:
         open_ = false;
     }
 
-private:
+  private:
     using Clock = std::chrono::steady_clock;
 
     void draw(long long done)
@@ -87,9 +90,8 @@ private:
         std::string bar(static_cast<std::size_t>(filled), '#');
         bar.append(static_cast<std::size_t>(kWidth - filled), '.');
         const double seconds = std::chrono::duration<double>(Clock::now() - start_).count();
-        const std::string text =
-            cformat("grid %d/%d [%s] %lld/%lld centres %6.2f s", grid_ + 1, grids_, bar.c_str(),
-                    done, total_, seconds);
+        const std::string text = cformat("grid %d/%d [%s] %lld/%lld centres %6.2f s", grid_ + 1,
+                                         grids_, bar.c_str(), done, total_, seconds);
         if (terminal_) {
             std::fprintf(stderr, "\r%s", text.c_str());
         } else {
@@ -109,7 +111,8 @@ private:
 
 std::string trimNewlines(std::string s)
 {
-    while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
+    while (!s.empty() && (s.back() == '\n' || s.back() == '\r'))
+        s.pop_back();
     return s;
 }
 
@@ -146,10 +149,10 @@ void printResults(const CalculationResults& r)
     for (int g = 0; g < r.gridsRun; ++g) {
         const auto gi = static_cast<std::size_t>(g);
         const SearchGrid& grid = r.grids[gi];
-        std::printf("%s", cformat("grid %d: X %.3f .. %.3f step %.3f, Y %.3f .. %.3f step %.3f: ",
-                                  g + 1, grid.xmin, grid.xmax, grid.dx, grid.ymin, grid.ymax,
-                                  grid.dy)
-                              .c_str());
+        std::printf("%s",
+                    cformat("grid %d: X %.3f .. %.3f step %.3f, Y %.3f .. %.3f step %.3f: ", g + 1,
+                            grid.xmin, grid.xmax, grid.dx, grid.ymin, grid.ymax, grid.dy)
+                        .c_str());
         if (r.tables[gi].empty()) {
             std::printf("no mass\ngrid %d found no sliding mass\n", g + 1);
             continue;
@@ -161,12 +164,13 @@ void printResults(const CalculationResults& r)
     }
     if (!r.hasCritical) return;
     const SlipResult& c = r.critical;
-    std::printf("%s", cformat("critical circle: F = %.3f  centre (%.3f, %.3f)  R = %.3f  (grid %d)\n"
-                              "  resisting  mrf = %.3f  mrc = %.3f  mry = %.3f  mr = %.3f kNm/m\n"
-                              "  driving    mdw = %.3f  mdh = %.3f  mdk = %.3f  md = %.3f kNm/m\n",
-                              c.f, c.cx, c.cy, c.rr, c.grid, c.mrf, c.mrc, c.mry, c.mr, c.mdw,
-                              c.mdh, c.mdk, c.md)
-                          .c_str());
+    std::printf("%s",
+                cformat("critical circle: F = %.3f  centre (%.3f, %.3f)  R = %.3f  (grid %d)\n"
+                        "  resisting  mrf = %.3f  mrc = %.3f  mry = %.3f  mr = %.3f kNm/m\n"
+                        "  driving    mdw = %.3f  mdh = %.3f  mdk = %.3f  md = %.3f kNm/m\n",
+                        c.f, c.cx, c.cy, c.rr, c.grid, c.mrf, c.mrc, c.mry, c.mr, c.mdw, c.mdh,
+                        c.mdk, c.md)
+                    .c_str());
 }
 
 int runCalc(const Args& argsIn)
@@ -179,8 +183,8 @@ int runCalc(const Args& argsIn)
     int threads = 0;
     char tail = 0;
     if (args.size() != 1 ||
-        (haveThreads && (cscan(threadsText.c_str(), "%d%c", &threads, &tail) != 1 ||
-                         threads < 1 || threads > 256))) {
+        (haveThreads && (cscan(threadsText.c_str(), "%d%c", &threads, &tail) != 1 || threads < 1 ||
+                         threads > 256))) {
         std::fprintf(stderr,
                      "usage: keltora calc FILE.SDW [--workdir DIR] [--threads N] [--quiet]\n");
         return 2;
@@ -193,7 +197,8 @@ int runCalc(const Args& argsIn)
         printMessage(*read.error);
         return 2;
     }
-    for (const Message& w : read.warnings) printMessage(w);
+    for (const Message& w : read.warnings)
+        printMessage(w);
 
     std::error_code ec;
     std::filesystem::create_directories(workDir, ec);
@@ -216,15 +221,20 @@ int runCalc(const Args& argsIn)
     }
 
     if (outcome.status != 0) {
-        for (const Message& m : outcome.messages) printMessage(m);
+        for (const Message& m : outcome.messages)
+            printMessage(m);
         return 2;
     }
+    // An interrupted search reports nothing but the message: its tables are incomplete.
     const int method = model->conditions.method;
-    if (method == kMethodLineByAngle || method == kMethodLineBySegments)
-        printLineResults(*results, method == kMethodLineBySegments);
-    else
-        printResults(*results);
-    for (std::size_t i = 0; i + 1 < outcome.messages.size(); ++i) printMessage(outcome.messages[i]);
+    if (results->validFlag != kResultsAborted) {
+        if (method == kMethodLineByAngle || method == kMethodLineBySegments)
+            printLineResults(*results, method == kMethodLineBySegments);
+        else
+            printResults(*results);
+    }
+    for (std::size_t i = 0; i + 1 < outcome.messages.size(); ++i)
+        printMessage(outcome.messages[i]);
     if (!outcome.messages.empty()) {
         const Message& verdict = outcome.messages.back();
         std::printf("[%s] %s\n", verdict.caption.c_str(), trimNewlines(verdict.text).c_str());
@@ -236,9 +246,9 @@ int runCalc(const Args& argsIn)
     }
 }
 
-const CommandRegistrar calc{{"calc", "calc FILE.SDW [--workdir DIR] [--threads N] [--quiet]",
-                             "run the calculation; dumps go to DIR (default: current folder); "
-                             "exit 0 OK, 1 OUT, 2 no result or error",
+const CommandRegistrar calc{{"calc", "calc FILE.SDW [--workdir DIR] [--threads N]",
+                             "run the calculation (dumps into DIR, default the current folder; "
+                             "--quiet hides the progress); exit 0 OK, 1 OUT, 2 no result or error",
                              runCalc}};
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <stdexcept>
 
 #include "analysis/calculation.h"
 #include "analysis/test_search_fake.h"
@@ -41,11 +42,11 @@ CalcOptions fakeOptions(const std::filesystem::path& dir, FakeEvaluator::MassFun
 }
 
 class AbortAfter : public CalculationObserver {
-public:
+  public:
     explicit AbortAfter(int n) : n_(n) {}
     bool abortRequested() override { return ++asked_ > n_; }
 
-private:
+  private:
     int n_;
     int asked_ = 0;
 };
@@ -198,8 +199,8 @@ TEST(CalcRun, CriticalResultWithSheetPileAndLabelList)
         s.mdk = 4.0;
         return s;
     };
-    r.tables[0] = {record(1, 1, 5, 4, 1.3), record(1, 1, 5, 5, 1.2),
-                   record(1, 2, 5, 4, 1.2), record(1, 1.00000005, 5, 6, 1.1999999)};
+    r.tables[0] = {record(1, 1, 5, 4, 1.3), record(1, 1, 5, 5, 1.2), record(1, 2, 5, 4, 1.2),
+                   record(1, 1.00000005, 5, 6, 1.1999999)};
     r.tables[1] = {record(2, 2, 5, 4, 1.1), record(2, 3, 5, 4, 1.1)};
     // No sheet pile: mry = 0, f = (100 + 20)/(90 + 6 + 4) = 1.2.
     int n = collectResults(*m, r, {});
@@ -237,4 +238,27 @@ TEST(CalcRun, CriticalResultWithSheetPileAndLabelList)
     EXPECT_EQ(collectResults(*m, r, {}), 0);
     EXPECT_FALSE(r.hasCritical);
     EXPECT_TRUE(r.labels.empty());
+}
+
+TEST(CalcRun, AFailingEvaluationEndsTheRunWithAMessage)
+{
+    keltora::test::TempDir dir;
+    for (int threads : {1, 2}) {
+        auto m = gridModel();
+        CalcOptions opts = fakeOptions(dir.path(), [](double cx, double, double, int) {
+            if (cx > 1.5) throw std::runtime_error("out of memory");
+            return 1.5;
+        });
+        opts.threads = threads;
+        CalculationResults results;
+        const CalcOutcome out = runCalculation(*m, results, opts);
+        EXPECT_EQ(out.status, -1);
+        EXPECT_EQ(out.verdict, Verdict::None);
+        ASSERT_EQ(out.messages.size(), 2u);
+        EXPECT_EQ(out.messages[0].caption, "ERROR");
+        EXPECT_NE(out.messages[0].text.find("out of memory"), std::string::npos);
+        EXPECT_EQ(out.messages[1].text, "計算：計算結果が得られませんでした。\n");
+        EXPECT_EQ(m->calcState, 0);
+        EXPECT_FALSE(results.hasCritical);
+    }
 }

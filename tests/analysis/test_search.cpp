@@ -65,7 +65,7 @@ int countLines(const std::string& s, const std::string& start)
 }
 
 class LineRecorder : public CalculationObserver {
-public:
+  public:
     void setLine(int line, const std::string& text) override
     {
         lines.push_back(cformat("%d:", line) + text);
@@ -276,6 +276,27 @@ TEST(CircleSearch, ExtensionOnEdgesAndSingleColumn)
     EXPECT_NEAR(run->results.minima[0].cy, 6.00001, 1e-12);
 }
 
+TEST(CircleSearch, RunawayExtensionStopsWithAMessage)
+{
+    auto m = freshModel();
+    keltora::test::TempDir dir;
+    // f falls without end towards larger cx: the minimum is always on the X max edge.
+    FakeEvaluator ev([](double cx, double, double, int) { return 1000.0 - cx; });
+    CircleSearchOptions o;
+    o.workDir = dir.path();
+    o.maxCirclesPerSearch = 200; // 3 x 3 centres x 1 radius, growing by 3 per extension
+    CalculationResults results;
+    MessageList messages;
+    const int status = runCircleSearch(*m, settings({0, 2, 1}, {0, 2, 1}, {5, 5, 1}, 2, 1), ev, o,
+                                       results, nullptr, messages);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(results.validFlag, kResultsValid);
+    ASSERT_FALSE(messages.empty());
+    EXPECT_NE(messages[0].text.find("第1次格子の拡張を打ち切りました"), std::string::npos);
+    EXPECT_LE(results.circlesEvaluated, 200);
+    EXPECT_TRUE(results.gridCompleted[0]);
+}
+
 TEST(CircleSearch, RefinementHalvesThePitchAroundTheMinimum)
 {
     auto m = freshModel();
@@ -331,14 +352,13 @@ TEST(CircleSearch, MessageWindowLines)
 {
     auto m = freshModel();
     keltora::test::TempDir dir;
-    FakeEvaluator ev([](double cx, double, double rr, int) { return cx < 1 ? NAN : 2.0 - rr / 10; });
+    FakeEvaluator ev(
+        [](double cx, double, double rr, int) { return cx < 1 ? NAN : 2.0 - rr / 10; });
     LineRecorder obs;
     search(*m, settings({0, 1, 1}, {5, 5, 1}, {2, 3, 1}, 1), ev, dir.path(), 1, &obs);
     const std::vector<std::string> expected = {
-        "1:計算次数= 1    最大次数= 1   ",
-        "2:円形中心　X =   0.000 ～   1.000 (step   1.000 )   ",
-        "3:　　　　　Y =   5.000 ～   5.000 (step   1.000 )   ",
-        "4:", "5:", "6:", "7:",
+        "1:計算次数= 1    最大次数= 1   ", "2:円形中心　X =   0.000 ～   1.000 (step   1.000 )   ",
+        "3:　　　　　Y =   5.000 ～   5.000 (step   1.000 )   ", "4:", "5:", "6:", "7:",
         // The first centre stores nothing; the second stores two masses, shown once.
         "4:すべり円  (X,Y)=  1.000,  5.000 R=  3.000 F=1.700        ",
         "5:最小安全率　Ｆｍｉｎ=   1.700        ",
@@ -352,7 +372,8 @@ TEST(CircleSearch, TablesBeyondTheResultTableAreKeptAndReported)
     auto m = freshModel();
     keltora::test::TempDir dir;
     // 11 x 11 centres x 199 radii x 3 masses = 72237 records, beyond 65535.
-    FakeEvaluator ev([](double cx, double cy, double rr, int k) { return 1 + cx + cy + rr + k; }, 3);
+    FakeEvaluator ev([](double cx, double cy, double rr, int k) { return 1 + cx + cy + rr + k; },
+                     3);
     auto run = search(*m, settings({0, 10, 1}, {0, 10, 1}, {1, 199, 1}), ev, dir.path(), 2);
     EXPECT_EQ(run->results.tables[0].size(), 72237u);
     ASSERT_EQ(run->messages.size(), 1u);
@@ -364,8 +385,8 @@ TEST(CircleSearch, UnwritableDumpIsReportedAndTheSearchEnds)
     auto m = freshModel();
     keltora::test::TempDir dir;
     FakeEvaluator ev([](double, double, double, int) { return 1.25; });
-    auto run = search(*m, settings({0, 1, 1}, {0, 1, 1}, {2, 3, 1}, 2), ev,
-                      dir / "no-such-folder", 2);
+    auto run =
+        search(*m, settings({0, 1, 1}, {0, 1, 1}, {2, 3, 1}, 2), ev, dir / "no-such-folder", 2);
     EXPECT_EQ(run->status, 0);
     EXPECT_EQ(run->results.validFlag, kResultsValid);
     ASSERT_EQ(run->messages.size(), 2u); // one per grid
@@ -381,8 +402,9 @@ TEST(CircleSearch, ParallelEqualsSerial)
     FakeEvaluator ev(
         [](double cx, double cy, double rr, int k) {
             if (std::fmod(cx * 7 + cy * 3 + rr, 5.0) < 0.7) return std::nan("");
-            const double f = 1.0 + 0.1 * std::floor(std::fabs(std::sin(cx * 1.3) * 5 +
-                                                               std::cos(cy * 0.7) * 3 + rr * 0.11)) +
+            const double f = 1.0 +
+                             0.1 * std::floor(std::fabs(std::sin(cx * 1.3) * 5 +
+                                                        std::cos(cy * 0.7) * 3 + rr * 0.11)) +
                              0.05 * k;
             return std::floor(f * 1000 + 1e-4) / 1000;
         },

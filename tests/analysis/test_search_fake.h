@@ -12,7 +12,7 @@
 namespace keltora::test {
 
 class FakeEvaluator : public CircleEvaluator {
-public:
+  public:
     // f of mass k (0-based) of circle (cx, cy, rr); NaN = no such mass.
     using MassFunction = std::function<double(double cx, double cy, double rr, int k)>;
 
@@ -48,7 +48,7 @@ public:
         }
     }
 
-private:
+  private:
     MassFunction f_;
     int masses_;
 };
