@@ -35,35 +35,45 @@ class FelleniusTerms final : public SliceTerms {
 
 } // namespace
 
+SliceLoads sliceLoads(const PreparedSection& section, const SliceGeometry& g)
+{
+    const PreparedBlock& kb = section.blocks[static_cast<size_t>(g.baseBlock)];
+    SliceLoads s;
+    s.length = std::sqrt((g.x1 - g.x2) * (g.x1 - g.x2) + (g.y1 - g.y2) * (g.y1 - g.y2));
+    s.theta = std::atan2(g.y1 - g.y2, g.x1 - g.x2);
+    s.sinTheta = std::sin(s.theta);
+    s.cosTheta = std::cos(s.theta);
+
+    const double z0 = section.cohesionReferenceHeight(g.x1, g.x2);
+    s.cohesion = (z0 - (g.y1 + g.y2) / 2) * kb.cohesionGradient + kb.baseCohesion;
+
+    double sumY = 0;
+    for (const BlockColumn& col : *g.columns) {
+        const PreparedBlock& b = section.blocks[static_cast<size_t>(col.block)];
+        s.weight += col.area * b.gamma;
+        s.effectiveWeight += col.area * b.gammaEff;
+        sumY += col.area * b.gamma * col.y;
+        if (col.block == g.baseBlock)
+            s.baseArea = col.area;
+        else
+            s.sideWeight += col.area * b.sideWeight;
+    }
+    // The centroid is normalised only for a weight worth the name.
+    s.weightY = std::fabs(s.weight) > kTolCoincident ? sumY / s.weight : sumY;
+    s.surcharge = section.surchargeLoad(g.x1, g.x2);
+    return s;
+}
+
 FelleniusSliceTerms felleniusSlice(const PreparedSection& section, const SliceGeometry& g)
 {
     const PreparedBlock& kb = section.blocks[static_cast<size_t>(g.baseBlock)];
     const CalcConditions& c = section.conditions;
     const double kh = c.seismicCoefficient;
     const double rr = g.rr;
-
-    const double l = std::sqrt((g.x1 - g.x2) * (g.x1 - g.x2) + (g.y1 - g.y2) * (g.y1 - g.y2));
-    const double theta = std::atan2(g.y1 - g.y2, g.x1 - g.x2);
-    const double sinT = std::sin(theta), cosT = std::cos(theta);
-
-    const double z0 = section.cohesionReferenceHeight(g.x1, g.x2);
-    const double coh = (z0 - (g.y1 + g.y2) / 2) * kb.cohesionGradient + kb.baseCohesion;
-
-    double w = 0, we = 0, sumY = 0, ak = 0, side = 0;
-    for (const BlockColumn& col : *g.columns) {
-        const PreparedBlock& b = section.blocks[static_cast<size_t>(col.block)];
-        w += col.area * b.gamma;
-        we += col.area * b.gammaEff;
-        sumY += col.area * b.gamma * col.y;
-        if (col.block == g.baseBlock)
-            ak = col.area;
-        else
-            side += col.area * b.sideWeight;
-    }
-    // The centroid is normalised only for a weight worth the name.
-    const double yW = std::fabs(w) > kTolCoincident ? sumY / w : sumY;
-
-    const double q = section.surchargeLoad(g.x1, g.x2);
+    const SliceLoads s = sliceLoads(section, g);
+    const double l = s.length, coh = s.cohesion, sinT = s.sinTheta, cosT = s.cosTheta;
+    const double w = s.weight, we = s.effectiveWeight, yW = s.weightY;
+    const double ak = s.baseArea, side = s.sideWeight, q = s.surcharge;
 
     FelleniusSliceTerms t;
     if (!kb.sandPiles) {

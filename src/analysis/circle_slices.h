@@ -13,6 +13,22 @@
 
 namespace keltora {
 
+// What every circular method takes from a slice: base chord, cohesion at the base, the
+// weights of the block columns above it and the surcharge on it.
+struct SliceLoads {
+    double length = 0;                            // l, of the base chord
+    double theta = 0, sinTheta = 0, cosTheta = 0; // base angle, atan2(y1 - y2, x1 - x2)
+    double cohesion = 0;                          // c = (z0 - mid height)*K + C0 of the base block
+    double weight = 0;                            // W = sum of area*gamma
+    double effectiveWeight = 0;                   // W' = sum of area*gamma'
+    double weightY = 0;    // centroid height of W (unnormalised when |W| tiny)
+    double baseArea = 0;   // A_k, the base block's own column
+    double sideWeight = 0; // S', the other blocks (sand-pile blocks by Ws)
+    double surcharge = 0;  // Q
+};
+
+SliceLoads sliceLoads(const PreparedSection& section, const SliceGeometry& slice);
+
 // The moments of one slice by the modified Fellenius method.
 struct FelleniusSliceTerms {
     double mrf = 0, mrc = 0, mdw = 0, mdh = 0, mdk = 0;

@@ -40,10 +40,13 @@ VerticalExtent extentAt(const PreparedBlock& b, double x, double minDx, bool ski
 {
     VerticalExtent e;
     if (x < b.xmin - kTolCoincident || x > b.xmax + kTolCoincident) return e;
-    const std::vector<Point2>& v = b.vertices;
-    for (size_t k = 0; k + 1 < v.size(); ++k) {
-        const Point2 p = v[k];
-        const Point2 q = v[k + 1];
+    // The order of the edges does not matter to a highest and lowest value, so the
+    // search runs over the edges sorted by their left end and stops past x.
+    for (const PolygonEdge& edge : b.edges) {
+        if (edge.lo - kTolCoincident > x) break;
+        if (edge.hi + kTolCoincident < x) continue;
+        const Point2 p = edge.p;
+        const Point2 q = edge.q;
         double y;
         if (std::fabs(p.x - x) < kTolCoincident) {
             y = p.y;
@@ -80,10 +83,13 @@ double arcHeight(double cx, double cy, double rr, double x)
 PreparedSection::PreparedSection(const SlopeModel& model, const PolygonTable& polygons)
     : boundary(boundaryEdges(model)), conditions(model.conditions),
       referenceLine(model.referenceLine), sheetPile(model.sheetPile),
-      direction(model.activeCircle().direction), decimals(model.draw.decimals[kDecSafetyFactor])
+      direction(model.activeCircle().direction),
+      // Beyond 0..15 decimals the cut of the factor of safety has no meaning (negative
+      // counts would raise f by whole units, large ones overflow).
+      decimals(std::clamp(model.draw.decimals[kDecSafetyFactor], 0, 15))
 {
     // Slices narrower than the loop tolerance cannot be walked (and zero or a negative
-    // width would never end the walk).
+    // width would never end the walk); an infinite width means one slice per sub-interval.
     sliceWidth = conditions.sliceWidth >= kTolLoop ? conditions.sliceWidth : kTolLoop;
 
     const int points = std::min(model.pointCount, kMaxPoints);
@@ -144,6 +150,12 @@ PreparedSection::PreparedSection(const SlopeModel& model, const PolygonTable& po
             b.vertices.push_back({p.x, p.y});
         }
         if (!sound || b.vertices.size() < 2) continue;
+        for (size_t k = 0; k + 1 < b.vertices.size(); ++k) {
+            const Point2 p = b.vertices[k], q = b.vertices[k + 1];
+            b.edges.push_back({p, q, std::min(p.x, q.x), std::max(p.x, q.x)});
+        }
+        std::stable_sort(b.edges.begin(), b.edges.end(),
+                         [](const PolygonEdge& a, const PolygonEdge& c) { return a.lo < c.lo; });
         b.xmin = poly.xmin;
         b.xmax = poly.xmax;
         b.ymin = poly.ymin;

@@ -56,6 +56,12 @@ struct VerticalExtent {
     bool has() const { return bottom < top + 0.0000001; }
 };
 
+// One polygon edge from p to q (in outline order), with its x range.
+struct PolygonEdge {
+    Point2 p, q;
+    double lo = 0, hi = 0; // min and max of p.x and q.x
+};
+
 // A block as the walk sees it: its soil values, derived unit weights, polygon and box.
 struct PreparedBlock {
     int slot = -1; // block number
@@ -68,8 +74,9 @@ struct PreparedBlock {
     double gammaEff = 0;   // effective unit weight, composite with sand piles
     double sideWeight = 0; // weight per area when this block lies above another's base
     double tanPhi = 0, tanPhiS = 0;
-    bool noStrength = false;      // a soil block with C0, K and phi all below 0.0001
-    std::vector<Point2> vertices; // edges + 1 entries
+    bool noStrength = false;        // a soil block with C0, K and phi all below 0.0001
+    std::vector<Point2> vertices;   // edges + 1 entries
+    std::vector<PolygonEdge> edges; // sorted by lo, for the extent searches
     double xmin = 0, xmax = 0, ymin = 0, ymax = 0;
 };
 

@@ -17,15 +17,16 @@ constexpr double kTolExtent = 0.0000001;
 // A block's top and bottom at both ends of a sub-interval, extrapolated from its inner
 // third points.
 struct SubExtent {
-    bool has = false;
+    int block = -1;
     double topPrev = 0, topCur = 0, bottomPrev = 0, bottomCur = 0;
 };
 
 class Walker {
   public:
     Walker(const PreparedSection& s, double cx, double cy, double rr, SliceTerms& terms)
-        : s_(s), cx_(cx), cy_(cy), rr_(rr), terms_(terms), ext_(s.blocks.size())
+        : s_(s), cx_(cx), cy_(cy), rr_(rr), terms_(terms)
     {
+        active_.reserve(s.blocks.size());
         columns_.reserve(s.blocks.size());
     }
 
@@ -53,30 +54,36 @@ class Walker {
         if (!(prev > cur + kTolLoop)) return; // no slice fits
         const double d = (prev - cur) / 3;
         const double xa = prev - d, xb = cur + d;
+        // The blocks with an extent at both inner third points, in block order; the
+        // others have no column anywhere in this sub-interval.
+        active_.clear();
         for (size_t i = 0; i < s_.blocks.size(); ++i) {
-            SubExtent& e = ext_[i];
-            e.has = false;
             const VerticalExtent a = s_.columnExtent(s_.blocks[i], xa);
             if (!(a.bottom < a.top + kTolExtent)) continue;
             const VerticalExtent b = s_.columnExtent(s_.blocks[i], xb);
             if (!(b.bottom < b.top + kTolExtent)) continue;
-            e.has = true;
-            e.topPrev = a.top + (a.top - b.top);
-            e.topCur = b.top - (a.top - b.top);
-            e.bottomPrev = a.bottom + (a.bottom - b.bottom);
-            e.bottomCur = b.bottom - (a.bottom - b.bottom);
+            active_.push_back({static_cast<int>(i), a.top + (a.top - b.top),
+                               b.top - (a.top - b.top), a.bottom + (a.bottom - b.bottom),
+                               b.bottom - (a.bottom - b.bottom)});
         }
-        const double m = std::ceil((prev - cur) / s_.sliceWidth);
+        const double m = std::max(1.0, std::ceil((prev - cur) / s_.sliceWidth));
         const double w = (prev - cur) / m;
-        // x1 accumulates by repeated subtraction, as the slices are laid from the right.
-        for (double x1 = prev; x1 > cur + kTolLoop && !mass.invalid; x1 -= w)
-            slice(x1, x1 - w, w, prev, cur, k, mass);
+        // x1 accumulates by repeated subtraction, as the slices are laid from the right;
+        // each slice's left end is the next one's right end, height included.
+        double x1 = prev;
+        double y1 = arcHeight(cx_, cy_, rr_, x1);
+        while (x1 > cur + kTolLoop && !mass.invalid) {
+            const double x2 = x1 - w;
+            const double y2 = arcHeight(cx_, cy_, rr_, x2);
+            slice(x1, y1, x2, y2, w, prev, cur, k, mass);
+            x1 = x2;
+            y1 = y2;
+        }
     }
 
-    void slice(double x1, double x2, double w, double prev, double cur, int k, MassState& mass)
+    void slice(double x1, double y1, double x2, double y2, double w, double prev, double cur, int k,
+               MassState& mass)
     {
-        const double y1 = arcHeight(cx_, cy_, rr_, x1);
-        const double y2 = arcHeight(cx_, cy_, rr_, x2);
         if (s_.crossesUncutLine({x1, y1}, {x2, y2})) invalidateMass(mass); // still summed
         const SheetPileSettings& pile = s_.sheetPile;
         if (pile.method == 1 && x2 - kTolBreakpoint <= pile.x && pile.x <= x1 + kTolBreakpoint &&
@@ -90,16 +97,15 @@ class Walker {
         const double ym = (y1 + y2) / 2;
         const double ya = arcHeight(cx_, cy_, rr_, xm);
         columns_.clear();
-        for (size_t i = 0; i < s_.blocks.size(); ++i) {
-            const SubExtent& e = ext_[i];
-            const PreparedBlock& b = s_.blocks[i];
-            if (!e.has || !(b.xmin <= xm && xm <= b.xmax && b.ymax >= ym)) continue;
+        for (const SubExtent& e : active_) {
+            const PreparedBlock& b = s_.blocks[static_cast<size_t>(e.block)];
+            if (!(b.xmin <= xm && xm <= b.xmax && b.ymax >= ym)) continue;
             const double t = (xm - cur) / (prev - cur);
             double top = e.topCur + (e.topPrev - e.topCur) * t;
             double bottom = e.bottomCur + (e.bottomPrev - e.bottomCur) * t;
             top = std::max(top, ya);
             bottom = std::max(bottom, ya);
-            columns_.push_back({static_cast<int>(i), xm, (top + bottom) / 2, (top - bottom) * w});
+            columns_.push_back({e.block, xm, (top + bottom) / 2, (top - bottom) * w});
             mass.top = std::max(mass.top, top);
             mass.bottom = std::min(mass.bottom, bottom);
         }
@@ -121,7 +127,7 @@ class Walker {
     const PreparedSection& s_;
     double cx_, cy_, rr_;
     SliceTerms& terms_;
-    std::vector<SubExtent> ext_;
+    std::vector<SubExtent> active_;
     std::vector<BlockColumn> columns_;
 };
 

@@ -92,6 +92,12 @@ BlockOutline traceOutline(const SlopeModel& model, const std::vector<BoundaryEdg
     // 2 * lines + 1 entries bound any closed walk; the bound also ends a walk that
     // circles without returning to its first point.
     const size_t cap = 2 * edges.size() + 1;
+    // The lines at each point, in table order (the tie rule depends on it).
+    std::vector<std::vector<int>> at(static_cast<size_t>(std::min(model.pointCount, kMaxPoints)));
+    for (size_t i = 0; i < edges.size(); ++i) {
+        at[static_cast<size_t>(edges[i].startPoint)].push_back(static_cast<int>(i));
+        at[static_cast<size_t>(edges[i].endPoint)].push_back(static_cast<int>(i));
+    }
     int used = first;
     while (out.points.size() < cap) {
         const int u = out.points[out.points.size() - 2];
@@ -102,25 +108,17 @@ BlockOutline traceOutline(const SlopeModel& model, const std::vector<BoundaryEdg
         double bestTurn = 999.9;
         int next = -1;
         int nextPoint = -1;
-        for (size_t i = 0; i < edges.size(); ++i) {
-            if (static_cast<int>(i) == used) continue;
-            const BoundaryEdge& e = edges[i];
-            int w;
-            Point2 pw;
-            if (e.startPoint == v) {
-                w = e.endPoint;
-                pw = e.end;
-            } else if (e.endPoint == v) {
-                w = e.startPoint;
-                pw = e.start;
-            } else {
-                continue;
-            }
+        for (int i : at[static_cast<size_t>(v)]) {
+            if (i == used) continue;
+            const BoundaryEdge& e = edges[static_cast<size_t>(i)];
+            const bool fromStart = e.startPoint == v;
+            const int w = fromStart ? e.endPoint : e.startPoint;
+            const Point2 pw = fromStart ? e.end : e.start;
             double turn = std::atan2(pw.y - pv.y, pw.x - pv.x) - back;
             if (turn < 0.0) turn += 2.0 * std::numbers::pi;
             if (turn <= bestTurn) { // on equal turns the later line wins
                 bestTurn = turn;
-                next = static_cast<int>(i);
+                next = i;
                 nextPoint = w;
             }
         }
