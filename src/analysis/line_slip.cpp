@@ -6,6 +6,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "analysis/circle_slices.h"
 #include "geometry/primitives.h"
 #include "model/c_format.h"
 
@@ -291,21 +292,12 @@ LineSliceForces lineSliceForces(const LineSection& s, const StraightLine& line,
     const double kh = c.seismicCoefficient;
     const double cosL = std::fabs(line.cosA), sinL = std::fabs(line.sinA);
 
-    const double l = std::sqrt((g.x1 - g.x2) * (g.x1 - g.x2) + (g.y1 - g.y2) * (g.y1 - g.y2));
-    const double z0 = sec.cohesionReferenceHeight(g.x1, g.x2);
-    const double coh = (z0 - (g.y1 + g.y2) / 2) * kb.cohesionGradient + kb.baseCohesion;
-
-    double w = 0, we = 0, ak = 0, side = 0;
-    for (const BlockColumn& col : *g.columns) {
-        const PreparedBlock& b = sec.blocks[static_cast<std::size_t>(col.block)];
-        w += col.area * b.gamma;
-        we += col.area * b.gammaEff;
-        if (col.block == g.baseBlock)
-            ak = col.area;
-        else
-            side += col.area * b.sideWeight;
-    }
-    const double q = sec.surchargeLoad(g.x1, g.x2);
+    // The chord, cohesion, column weights and surcharge are those of the circle slices;
+    // only the angle is the line's.
+    const SliceLoads loads = sliceLoads(sec, g);
+    const double l = loads.length, coh = loads.cohesion, w = loads.weight;
+    const double we = loads.effectiveWeight, ak = loads.baseArea, side = loads.sideWeight;
+    const double q = loads.surcharge;
     const double tanPhi = kb.tanPhi;
 
     LineSliceForces f;
