@@ -412,3 +412,70 @@ TEST(LineSearch, FactorBelowZeroIsReportedAsItIs)
     EXPECT_LT(results->critical.f, 0.0);
     EXPECT_EQ(out.verdict, Verdict::Out);
 }
+
+TEST(LineByAngle, SandPileFormulasOnOneSlice)
+{
+    // One sand-pile block: W = 18, W' = 9, As = 0.3, n = 3, Ws = 19, phi_s = 30, C0 = 10.
+    // Composite gamma = (19 + 9.80665) 0.3 + 0.7 * 18 = 21.241995, gamma' = gamma_m = 12.
+    // A column of area 2 on a 30-degree line (C = cos 30, S = 0.5, ts C = 0.5, chord
+    // 1 / cos 30): mu_s = 3 / 1.6 = 1.875.
+    auto m = std::make_unique<SlopeModel>();
+    resetModel(*m);
+    const double xy[][2] = {{-5, -5}, {5, -5}, {5, 5}, {-5, 5}};
+    for (const auto& p : xy)
+        addPoint(*m, p[0], p[1]);
+    for (int i = 0; i < 4; ++i)
+        addLine(*m, kBoundaryLine, i, (i + 1) % 4);
+    SoilBlock b;
+    b.seed = {0, 0};
+    b.unitWeight = 18;
+    b.effectiveUnitWeight = 9;
+    b.baseCohesion = 10;
+    b.hasSandPiles = 1;
+    b.pileReplacementRatio = 0.3;
+    b.stressShareRatio = 3;
+    b.pileUnitWeight = 19;
+    b.pileFrictionAngle = 30;
+    addBlock(*m, b);
+    const double t30 = std::tan(kPi / 6), l = 1 / std::cos(kPi / 6);
+    const std::vector<BlockColumn> cols{{0, 0.5, 1, 2.0}};
+    const SliceGeometry g{0, 0, 30, 1, t30, 0, 0, 1, 0, &cols};
+    const StraightLine line = lineByAngle(0, 0, 30, 1);
+    struct Expect {
+        double t, rc;
+    };
+    // 0: (Ws A_k) As ts C = 38 * 0.3 * 0.5; 1 and 3: gamma_m A_k mu_s As ts C = 24 * 1.875
+    // * 0.15; 2: gamma_m A_k ts C = 24 * 0.5. Cohesion (1 - As) c l for 0 and 1 only.
+    const Expect expect[] = {{5.7, 7 * l}, {6.75, 7 * l}, {12, 0}, {6.75, 0}};
+    for (int formula = 0; formula < 4; ++formula) {
+        m->conditions.sandPileFormula = formula;
+        const Prepared p = prepare(*m);
+        const LineSliceForces f = lineSliceForces(*p.section, line, g);
+        EXPECT_NEAR(f.t, expect[formula].t, 1e-12) << formula;
+        EXPECT_NEAR(f.rc, expect[formula].rc, 1e-12) << formula;
+        EXPECT_NEAR(f.dw, 2 * 21.241995 * 0.5, 1e-9) << formula; // (W + Q) S with sand piles
+        EXPECT_EQ(f.dh, 0.0);
+    }
+}
+
+TEST(LineCommands, LineAndCalcOnTheExamples)
+{
+    std::string out;
+    const std::string cli = test::cliPath().string();
+    const std::string ex = test::examplesDir().string();
+    // The wedge of the example at 24 degrees: area 0.5 * 10 * (10/tan 24 - 15) = 37.30,
+    // plus the surcharge 10 * (22.46 - 20): F = 534.781 / 283.104 -> 1.888.
+    ASSERT_EQ(
+        test::runCommand(cli + " line " + ex + "/wedge_line.SDW --start 0,0 --angle 24", &out), 0);
+    EXPECT_NE(out.find("f=1.888"), std::string::npos) << out;
+    ASSERT_EQ(test::runCommand(cli + " line " + ex + "/wedge_line.SDW --start 0,0", &out), 2)
+        << out;
+    test::TempDir dir;
+    for (const char* name : {"wedge_line.SDW", "wedge_segments.SDW", "embankment_bishop.SDW"}) {
+        const int status = test::runCommand(cli + " calc " + ex + "/" + name + " --workdir " +
+                                                dir.path().string() + " --quiet --threads 2",
+                                            &out);
+        EXPECT_EQ(status, 0) << name << out;
+        EXPECT_NE(out.find("OK"), std::string::npos) << name << out;
+    }
+}
