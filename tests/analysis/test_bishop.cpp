@@ -440,3 +440,24 @@ TEST(Bishop, IterationThatCannotEndStoresNoFactor)
     EXPECT_GE(mass.rec.f, 0.0);
     EXPECT_LT(mass.rec.f, 0.001);
 }
+
+TEST(Bishop, UnwritableScratchFilesAreReported)
+{
+    // Folders in the way of both files: each failure is reported; the factors come from
+    // the terms in memory and stand.
+    test::TempDir dir;
+    std::filesystem::create_directory(dir / "bishop.dmp");
+    std::filesystem::create_directory(dir / "test_dmp.txt");
+    auto m = fredlundKrahn();
+    auto results = std::make_unique<CalculationResults>();
+    CalcOptions o;
+    o.workDir = dir.path();
+    o.now = std::tm{};
+    const CalcOutcome out = runCalculation(*m, *results, o);
+    ASSERT_GE(out.messages.size(), 3u);
+    EXPECT_EQ(out.messages[0].text, "not openned bishop.dmp\n");
+    EXPECT_EQ(out.messages[0].caption, "ERROR");
+    EXPECT_EQ(out.messages[1].text, "not openned test_dmp.txt\n");
+    EXPECT_TRUE(results->hasCritical);
+    EXPECT_NE(out.verdict, Verdict::None);
+}
