@@ -423,8 +423,12 @@ int searchLinesBySegments(const SlopeModel& model, const LineSection& section,
     const double ps = s.angle.min, pe = s.angle.max;
     const SliceBreaks breaks = section.breaks({p1.x, p3.x});
 
-    int ns = static_cast<int>(std::floor(std::hypot(p2.x - p1.x, p2.y - p1.y) / ps) + 1);
-    int ne = static_cast<int>(std::floor(std::hypot(p4.x - p3.x, p4.y - p3.y) / pe) + 1);
+    const double nsReal = std::floor(std::hypot(p2.x - p1.x, p2.y - p1.y) / ps) + 1;
+    const double neReal = std::floor(std::hypot(p4.x - p3.x, p4.y - p3.y) / pe) + 1;
+    // The run's guards refuse these; a direct caller gets no search rather than UB.
+    if (!(ps > 0 && pe > 0 && nsReal <= kMaxLinesPerLevel && neReal <= kMaxLinesPerLevel)) return 0;
+    int ns = static_cast<int>(nsReal);
+    int ne = static_cast<int>(neReal);
     Point2 ps1 = p1, pe1 = p3;
     Point2 ds{(p2.x - p1.x) / ns, (p2.y - p1.y) / ns};
     Point2 de{(p4.x - p3.x) / ne, (p4.y - p3.y) / ne};
