@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <optional>
 
 #include "analysis/line_slip_search.h"
 #include "test_support.h"
@@ -73,11 +74,11 @@ std::vector<EvaluatedMass> walk(const SlopeModel& m, const StraightLine& line)
     return out;
 }
 
-const SlipResult* firstWithSlices(const std::vector<EvaluatedMass>& masses)
+std::optional<SlipResult> firstWithSlices(const std::vector<EvaluatedMass>& masses)
 {
     for (const auto& m : masses)
-        if (m.record.sx > -999999.0) return &m.record;
-    return nullptr;
+        if (m.record.sx > -999999.0) return m.record;
+    return std::nullopt;
 }
 
 CalcOutcome calc(SlopeModel& m, CalculationResults& r, const std::filesystem::path& dir,
@@ -172,8 +173,8 @@ TEST(LineByAngle, PlanarWedgeByHand)
     // Dw = W sin30 = 366.025. F = 566.025 / 366.025 = 1.54641 -> 1.546.
     auto m = slope();
     const auto masses = walk(*m, lineByAngle(0, 0, 30, 1));
-    const SlipResult* r = firstWithSlices(masses);
-    ASSERT_NE(r, nullptr);
+    const std::optional<SlipResult> r = firstWithSlices(masses);
+    ASSERT_TRUE(r.has_value());
     const double w = 0.5 * 10 * (10 / std::tan(kPi / 6) - 10) * 20;
     EXPECT_NEAR(r->mrf, w * 0.5, 1e-6);
     EXPECT_NEAR(r->mrc, 200, 1e-9);
@@ -189,8 +190,8 @@ TEST(LineByAngle, PlanarWedgeByHand)
     // With kh = 0.1 and the seismic switch on: E = W kh sin30 tan30 comes off T and
     // Dk = kh W cos30 is added to the driving side.
     m->conditions.seismicCoefficient = 0.1;
-    const SlipResult* s = firstWithSlices(walk(*m, lineByAngle(0, 0, 30, 1)));
-    ASSERT_NE(s, nullptr);
+    const std::optional<SlipResult> s = firstWithSlices(walk(*m, lineByAngle(0, 0, 30, 1)));
+    ASSERT_TRUE(s.has_value());
     EXPECT_NEAR(s->mrf, w * 0.5 - w * 0.1 * 0.5 * std::tan(kPi / 6), 1e-6);
     EXPECT_NEAR(s->mdk, 0.1 * w * std::cos(kPi / 6), 1e-6);
 
@@ -198,8 +199,8 @@ TEST(LineByAngle, PlanarWedgeByHand)
     // under the flat ground and leaves the section at x = -10.
     m->conditions.seismicCoefficient = 0;
     m->lineSlip.direction = 2;
-    const SlipResult* below = firstWithSlices(walk(*m, lineByAngle(0, 0, 30, 1)));
-    ASSERT_NE(below, nullptr);
+    const std::optional<SlipResult> below = firstWithSlices(walk(*m, lineByAngle(0, 0, 30, 1)));
+    ASSERT_TRUE(below.has_value());
     EXPECT_NEAR(below->sx, 0, 1e-9);
     EXPECT_NEAR(below->ex, -10, 1e-9);
 }
@@ -256,8 +257,8 @@ TEST(LineBySegments, CrossingsBeyondTheEndsMovedOntoThem)
         EXPECT_GE(c.x, 2.0);
         EXPECT_LE(c.x, 20.0);
     }
-    const SlipResult* r = firstWithSlices(walk(*m, line));
-    ASSERT_NE(r, nullptr);
+    const std::optional<SlipResult> r = firstWithSlices(walk(*m, line));
+    ASSERT_TRUE(r.has_value());
     EXPECT_EQ(r->sx, 20.0);
     EXPECT_EQ(r->ex, 2.0);
     EXPECT_EQ(r->dx, 20.0);
@@ -299,8 +300,8 @@ TEST(LineBySegments, StructureBlockCarriesSlicesOnlyBetweenSegments)
     m->conditions.sliceWidth = 0.5;
     m->lineSlip.direction = 1;
 
-    const SlipResult* r = firstWithSlices(walk(*m, lineBetween({0, 0}, {20, 10})));
-    ASSERT_NE(r, nullptr);
+    const std::optional<SlipResult> r = firstWithSlices(walk(*m, lineBetween({0, 0}, {20, 10})));
+    ASSERT_TRUE(r.has_value());
     EXPECT_LT(r->f, 100.0);
 
     // The same line by angle is stopped by the structure: no factor.
