@@ -15,3 +15,4 @@ if [ "$status" -ge 2 ]; then
   exit "$status"
 fi
 build/keltora save examples/quay_backfill.SDW -o out/quay_backfill.SDW
+build/keltora report examples/quay_backfill.SDW --workdir out -o out/quay_backfill_report.pdf

@@ -254,4 +254,15 @@ CalcOutcome runCalculation(SlopeModel& model, CalculationResults& results,
     }
 }
 
+CalcOutcome runCalculation(Document& document, const CalcOptions& options,
+                           CalculationObserver* observer)
+{
+    CalcOptions o = options;
+    if (o.workDir.empty()) o.workDir = document.startDirectory();
+    auto results = std::make_shared<CalculationResults>();
+    CalcOutcome outcome = runCalculation(document.model(), *results, o, observer);
+    document.setResults(std::move(results));
+    return outcome;
+}
+
 } // namespace keltora

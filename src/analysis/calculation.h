@@ -14,6 +14,7 @@
 #include "analysis/observer.h"
 #include "analysis/results.h"
 #include "geometry/block_polygons.h"
+#include "model/document.h"
 #include "model/message.h"
 #include "model/model.h"
 
@@ -48,6 +49,12 @@ struct CalcOutcome {
 // model.calcState to the results-valid flag and stamps calcDate / calcTime. Never throws.
 CalcOutcome runCalculation(SlopeModel& model, CalculationResults& results,
                            const CalcOptions& options, CalculationObserver* observer = nullptr);
+
+// The command on the document: runs its model's calculation with the dumps in its start
+// directory (unless options.workDir says otherwise); the new results replace the
+// document's.
+CalcOutcome runCalculation(Document& document, const CalcOptions& options,
+                           CalculationObserver* observer = nullptr);
 
 // The circular run of method codes 0 and 1.
 CalcOutcome runCircular(SlopeModel& model, CalculationResults& results, const CalcOptions& options,

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cmath>
 #include <condition_variable>
+#include <cstdint>
 #include <cstdio>
 #include <exception>
 #include <limits>
@@ -97,6 +98,47 @@ void appendCrLf(std::string& out, const std::string& text)
         out += "\r\n";
     }
     out.append(text, pos, std::string::npos);
+}
+
+// Appends v as printf("%<width>.3f") prints it in the "C" locale, for |v| < 1e12 (NaN
+// and larger values return false). Exact: v * 1000 is formed as an integer times a power
+// of two and rounded to nearest, ties to even, as the C library does.
+bool appendFixed3(std::string& out, double v, int width)
+{
+    if (!(std::fabs(v) < 1e12)) return false;
+    const bool negative = std::signbit(v);
+    int exponent = 0;
+    const double fraction = std::frexp(std::fabs(v), &exponent); // |v| = fraction * 2^exponent
+    // |v| * 1000 = mantissa * 1000 / 2^shift with an exact 53-bit mantissa; the product
+    // stays below 2^63, and shift >= 13 because |v| < 2^40.
+    const auto mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 53));
+    const std::uint64_t scaled = mantissa * 1000u;
+    const int shift = 53 - exponent;
+    std::uint64_t n = 0;
+    if (shift < 64) {
+        n = scaled >> shift;
+        const std::uint64_t rest = scaled & ((std::uint64_t{1} << shift) - 1);
+        const std::uint64_t half = std::uint64_t{1} << (shift - 1);
+        if (rest > half || (rest == half && (n & 1u))) ++n;
+    }
+    char digits[32];
+    int len = 0;
+    const std::uint64_t whole = n / 1000u;
+    const auto frac = static_cast<unsigned>(n % 1000u);
+    digits[len++] = static_cast<char>('0' + frac % 10);
+    digits[len++] = static_cast<char>('0' + frac / 10 % 10);
+    digits[len++] = static_cast<char>('0' + frac / 100);
+    digits[len++] = '.';
+    std::uint64_t w = whole;
+    do {
+        digits[len++] = static_cast<char>('0' + w % 10);
+        w /= 10;
+    } while (w != 0);
+    if (negative) digits[len++] = '-';
+    if (len < width) out.append(static_cast<std::size_t>(width - len), ' ');
+    while (len > 0)
+        out += digits[--len];
+    return true;
 }
 
 // One grid's dump file, written through a buffer. A file that cannot be created or
@@ -323,6 +365,10 @@ Search::GridEnd Search::computeGrid(int g, const SearchGrid& grid, int grids)
     const auto gi = static_cast<std::size_t>(g);
     results_.minima[gi] = GridMinimum{};
     results_.tables[gi].clear();
+    // Room for about one mass per circle, up to what the result table shows, so that the
+    // store does not keep moving a growing table.
+    results_.tables[gi].reserve(static_cast<std::size_t>(
+        std::min(estimateCircles(grid, settings_.radius), double(kGridTableCapacity))));
     results_.grids[gi] = grid;
     results_.gridCompleted[gi] = false;
     results_.gridsRun = std::max(results_.gridsRun, g + 1);
@@ -390,7 +436,8 @@ void Search::evaluateCentre(int g, double cx, double cy, const SliceBreaks& brea
         for (const EvaluatedMass& m : scratch) {
             if (!massIsKept(m.record, maxF)) continue;
             work.kept.push_back(m);
-            appendCrLf(work.dump, options_.formatRecord(m.record));
+            if (options_.formatRecord != formatDumpRecord || !appendDumpRecord(work.dump, m.record))
+                appendCrLf(work.dump, options_.formatRecord(m.record));
         }
     }
     work.circles += static_cast<long long>(radii.size());
@@ -490,32 +537,35 @@ Search::GridEnd Search::walkParallel(int g, const GridLayout& layout,
 
     std::vector<std::thread> pool;
     pool.reserve(static_cast<std::size_t>(threads));
+    // Stops and joins the workers on every way out, an exception of the store, of the
+    // observer or of starting a thread included.
+    struct Joiner {
+        std::atomic<bool>& stop;
+        std::mutex& mutex;
+        std::condition_variable& spaceCv;
+        std::vector<std::thread>& pool;
+        ~Joiner()
+        {
+            stop.store(true);
+            {
+                std::lock_guard lock(mutex);
+            }
+            spaceCv.notify_all();
+            for (std::thread& t : pool)
+                if (t.joinable()) t.join();
+        }
+    } joiner{stop, mutex, spaceCv, pool};
     for (int t = 0; t < threads; ++t)
         pool.emplace_back(worker);
-    auto finish = [&] {
-        stop.store(true);
-        {
-            std::lock_guard lock(mutex);
-        }
-        spaceCv.notify_all();
-        for (std::thread& t : pool)
-            t.join();
-    };
 
     for (long long i = 0; i < n; ++i) {
-        if (abortAtCentre(layout, i)) {
-            finish();
-            return GridEnd::Aborted;
-        }
+        if (abortAtCentre(layout, i)) return GridEnd::Aborted;
         Slot& slot = slotOf(i);
         {
             std::unique_lock lock(mutex);
             readyCv.wait(lock, [&] { return slot.ready; });
         }
-        if (slot.error) {
-            finish();
-            std::rethrow_exception(slot.error);
-        }
+        if (slot.error) std::rethrow_exception(slot.error);
         storeCentre(g, slot.work, *dump_);
         slot.work = CentreWork{};
         {
@@ -526,11 +576,43 @@ Search::GridEnd Search::walkParallel(int g, const GridLayout& layout,
         spaceCv.notify_all();
         if (observer_) observer_->centreDone(i + 1, n);
     }
-    finish();
     return GridEnd::Done;
 }
 
 } // namespace
+
+bool appendDumpRecord(std::string& out, const SlipResult& r)
+{
+    const std::size_t start = out.size();
+    bool ok = true;
+    auto field = [&](const char* label, double v, int width) {
+        out += label;
+        ok = ok && appendFixed3(out, v, width);
+    };
+    field("cx,cy=", r.cx, 7);
+    field(",", r.cy, 7);
+    field(" rr=", r.rr, 7);
+    field(" sx,sy=", r.sx, 7);
+    field(",", r.sy, 7);
+    field(" ex,ey=", r.ex, 7);
+    field(",", r.ey, 7);
+    field("\r\n                             csx,csy=", r.csx, 7);
+    field(",", r.csy, 7);
+    field(" cex,cey=", r.cex, 7);
+    field(",", r.cey, 7);
+    field("\r\n      mrf=", r.mrf, 10);
+    field(" mrc=", r.mrc, 10);
+    field(" mry=", r.mry, 10);
+    field(" mr=", r.mr, 10);
+    field(" \r\n      mdw=", r.mdw, 10);
+    field(" mdh=", r.mdh, 10);
+    field(" mdk=", r.mdk, 10);
+    field(" md=", r.md, 10);
+    field(" f=", r.f, 5);
+    out += "\r\n";
+    if (!ok) out.resize(start);
+    return ok;
+}
 
 std::string dumpFileName(int grid)
 {

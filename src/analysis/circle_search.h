@@ -80,6 +80,12 @@ int runCircleSearch(const SlopeModel& model, const CircleSearchSettings& setting
                     CalculationResults& results, CalculationObserver* observer,
                     MessageList& messages);
 
+// Appends the dump lines of a stored mass with CR LF line ends: the bytes of
+// formatDumpRecord, formatted without the C library's printf (the search writes tens of
+// thousands of them). Returns false, appending nothing, for a value it cannot format
+// (NaN, infinite or |v| >= 1e12); the caller then uses formatDumpRecord.
+bool appendDumpRecord(std::string& out, const SlipResult& record);
+
 // The dump file name of grid index g (0..3): "answer1.dmp" .. "answer4.dmp".
 std::string dumpFileName(int grid);
 

@@ -261,4 +261,34 @@ TEST(CalcRun, AFailingEvaluationEndsTheRunWithAMessage)
         EXPECT_EQ(m->calcState, 0);
         EXPECT_FALSE(results.hasCritical);
     }
+
+    // A failing observer stops the workers as well instead of leaving them running.
+    class Failing : public CalculationObserver {
+      public:
+        void centreDone(long long done, long long) override
+        {
+            if (done == 3) throw std::runtime_error("window closed");
+        }
+    } failing;
+    auto m = gridModel();
+    CalculationResults results;
+    const CalcOutcome out = runCalculation(
+        *m, results, fakeOptions(dir.path(), [](double, double, double, int) { return 1.5; }),
+        &failing);
+    EXPECT_EQ(out.status, -1);
+    EXPECT_NE(out.messages.at(0).text.find("window closed"), std::string::npos);
+}
+
+TEST(CalcRun, OnTheDocument)
+{
+    keltora::test::TempDir dir;
+    Document doc(dir.path());
+    doc.model().felleniusCircle = gridModel()->felleniusCircle;
+    CalcOptions opts = fakeOptions({}, [](double, double, double, int) { return 1.5; });
+    const CalcOutcome out = runCalculation(doc, opts);
+    EXPECT_EQ(out.verdict, Verdict::Ok);
+    ASSERT_TRUE(doc.results());
+    EXPECT_DOUBLE_EQ(doc.results()->critical.f, 1.5);
+    EXPECT_EQ(doc.model().calcState, 1);
+    EXPECT_TRUE(std::filesystem::exists(dir / "answer1.dmp")); // the start directory
 }

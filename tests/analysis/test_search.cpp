@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <random>
 
 #include "analysis/circle_search.h"
 #include "analysis/test_search_fake.h"
@@ -433,4 +434,52 @@ TEST(CircleSearch, ParallelEqualsSerial)
         EXPECT_EQ(a->results.minima[gi].rr, b->results.minima[gi].rr);
     }
     EXPECT_GT(a->results.tables[3].size(), 0u);
+}
+
+TEST(DumpRecord, FastLinesEqualTheCLibraryFormat)
+{
+    // Values of every magnitude and sign, exact ties at the third decimal (odd multiples of
+    // 1/16), near-ties written as decimals ending in 5, carries into the next digit, and
+    // the sentinels of a mass; each compared with the C library's printf.
+    std::mt19937_64 rng(20261208);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    std::uniform_int_distribution<int> kind(0, 7);
+    std::uniform_int_distribution<long long> whole(-200000000, 200000000);
+    auto value = [&]() -> double {
+        switch (kind(rng)) {
+        case 0: return (unit(rng) - 0.5) * std::pow(10.0, unit(rng) * 22 - 10);
+        case 1: return static_cast<double>(whole(rng) | 1) / 16.0;
+        case 2: return static_cast<double>(whole(rng) * 10 + 5) / 10000.0;
+        case 3: return static_cast<double>(whole(rng)) / 1000.0 - 0.0005;
+        case 4: return (unit(rng) < 0.5 ? -1 : 1) * kNoSafetyFactor;
+        case 5: return unit(rng) < 0.5 ? -0.0 : -1e-9 * unit(rng);
+        case 6: return static_cast<double>(whole(rng)) * 5000.0 + 0.9995;
+        default: return (unit(rng) - 0.5) * 2e6;
+        }
+    };
+    std::string fast, library;
+    for (int i = 0; i < 100000; ++i) {
+        SlipResult r;
+        for (double* f :
+             {&r.cx,  &r.cy,  &r.rr,  &r.sx,  &r.sy, &r.ex,  &r.ey,  &r.csx, &r.csy, &r.cex,
+              &r.cey, &r.mrf, &r.mrc, &r.mry, &r.mr, &r.mdw, &r.mdh, &r.mdk, &r.md,  &r.f})
+            *f = value();
+        fast.clear();
+        library.clear();
+        ASSERT_TRUE(appendDumpRecord(fast, r));
+        for (char c : formatDumpRecord(r)) {
+            if (c == '\n') library += '\r';
+            library += c;
+        }
+        ASSERT_EQ(fast, library) << "record " << i;
+    }
+    // What it cannot format is left to the C library.
+    SlipResult r;
+    fast = "x";
+    r.md = std::nan("");
+    EXPECT_FALSE(appendDumpRecord(fast, r));
+    r.md = 0.0;
+    r.mdw = -1e12;
+    EXPECT_FALSE(appendDumpRecord(fast, r));
+    EXPECT_EQ(fast, "x");
 }
