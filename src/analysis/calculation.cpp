@@ -6,7 +6,9 @@
 #include <exception>
 #include <map>
 
+#include "analysis/bishop.h"
 #include "analysis/circle_slices.h"
+#include "analysis/line_slip_search.h"
 #include "analysis/slice_section.h"
 #include "model/c_format.h"
 
@@ -146,6 +148,9 @@ int collectResults(const SlopeModel& model, CalculationResults& results,
     c.mr = c.mrf + c.mrc + c.mry;
     c.md = c.mdw + c.mdh + c.mdk;
     c.f = safetyFactorFrom(c.mr, c.md, model.draw.decimals[kDecSafetyFactor]);
+    // The Bishop and straight-line factors have no lower guard: a stored factor at or
+    // below zero must not come back as "no factor of safety" (and the verdict as OK).
+    if (c.f == kNoSafetyFactor && best->f < kNoSafetyFactor) c.f = best->f;
     results.critical = c;
     results.hasCritical = true;
     return static_cast<int>(results.labels.size());
@@ -232,18 +237,9 @@ CalcOutcome runCalculation(SlopeModel& model, CalculationResults& results,
     try {
         switch (model.conditions.method) {
         case kMethodBishop:
-        case kMethodBishopModified:
+        case kMethodBishopModified: return runBishop(model, results, options, observer);
         case kMethodLineByAngle:
-        case kMethodLineBySegments: {
-            results.clear();
-            model.calcState = kResultsNone;
-            CalcOutcome outcome;
-            outcome.status = -1;
-            outcome.messages.push_back({cformat("計算：検討方法 %d の計算はまだ利用できません。",
-                                                static_cast<int>(model.conditions.method)),
-                                        "メッセージ"});
-            return outcome;
-        }
+        case kMethodLineBySegments: return runStraightSlip(model, results, options, observer);
         default: return runCircular(model, results, options, observer);
         }
     } catch (const std::exception& e) {

@@ -116,6 +116,34 @@ std::string trimNewlines(std::string s)
     return s;
 }
 
+// Straight slip lines: levels of angles or segment pairs, start point, angle and forces.
+void printLineResults(const CalculationResults& r, bool segments)
+{
+    for (int g = 0; g < r.gridsRun; ++g) {
+        const auto gi = static_cast<std::size_t>(g);
+        if (r.tables[gi].empty()) {
+            std::printf("level %d: no mass\n", g + 1);
+            continue;
+        }
+        const GridMinimum& m = r.minima[gi];
+        std::printf("%s", cformat("level %d: %zu masses, minimum F = %.3f from (%.3f, %.3f) at "
+                                  "%.3f degrees\n",
+                                  g + 1, r.tables[gi].size(), m.f, m.cx, m.cy, m.rr)
+                              .c_str());
+    }
+    if (!r.hasCritical) return;
+    const SlipResult& c = r.critical;
+    std::printf("%s", cformat("critical line: F = %.3f  start (%.3f, %.3f)  angle %.3f", c.f, c.cx,
+                              c.cy, c.rr)
+                          .c_str());
+    if (segments) std::printf("%s", cformat("  end (%.3f, %.3f)", c.dx, c.dy).c_str());
+    std::printf("%s", cformat("  (level %d)\n"
+                              "  resisting  mrf = %.3f  mrc = %.3f  mr = %.3f kN/m\n"
+                              "  driving    mdw = %.3f  mdh = %.3f  mdk = %.3f  md = %.3f kN/m\n",
+                              c.grid, c.mrf, c.mrc, c.mr, c.mdw, c.mdh, c.mdk, c.md)
+                          .c_str());
+}
+
 void printResults(const CalculationResults& r)
 {
     for (int g = 0; g < r.gridsRun; ++g) {
@@ -198,7 +226,13 @@ int runCalc(const Args& argsIn)
         return 2;
     }
     // An interrupted search reports nothing but the message: its tables are incomplete.
-    if (results->validFlag != kResultsAborted) printResults(*results);
+    const int method = model->conditions.method;
+    if (results->validFlag != kResultsAborted) {
+        if (method == kMethodLineByAngle || method == kMethodLineBySegments)
+            printLineResults(*results, method == kMethodLineBySegments);
+        else
+            printResults(*results);
+    }
     for (std::size_t i = 0; i + 1 < outcome.messages.size(); ++i)
         printMessage(outcome.messages[i]);
     if (!outcome.messages.empty()) {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "analysis/bishop.h"
 #include "analysis/circle_slices.h"
 #include "cli/commands.h"
 #include "geometry/block_polygons.h"
@@ -36,18 +37,29 @@ int runCircle(const Args& argsIn)
     for (const auto& w : r.warnings)
         printMessage(w);
     const int method = model->conditions.method;
-    if (method != kMethodFellenius && method != kMethodTschebotarioff) {
-        printMessage({cformat("cm.kt != 0,1 (method %d: only the circular methods 0 and 1 "
-                              "are evaluated by this command)",
+    if (method == kMethodLineByAngle || method == kMethodLineBySegments) {
+        printMessage({cformat("method %d is a straight slip: evaluate one line with "
+                              "`keltora line FILE.SDW --start X,Y --angle A` or `--end X,Y`",
                               method),
                       "break"});
         return 2;
     }
+    if (method != kMethodFellenius && method != kMethodTschebotarioff && method != kMethodBishop &&
+        method != kMethodBishopModified) {
+        printMessage({cformat("cm.kt != 0,1,2,4 (method %d)", method), "break"});
+        return 2;
+    }
+    const bool bishop = method == kMethodBishop || method == kMethodBishopModified;
 
     const PolygonTable polygons = buildPolygonTable(*model);
-    const FelleniusEvaluator evaluator(*model, polygons);
+    std::unique_ptr<CircleEvaluator> evaluator;
+    if (bishop)
+        evaluator = std::make_unique<BishopEvaluator>(*model, polygons);
+    else
+        evaluator = std::make_unique<FelleniusEvaluator>(*model, polygons);
+    const DumpRecordFormatter format = bishop ? formatBishopRecord : formatDumpRecord;
     std::vector<EvaluatedMass> masses;
-    evaluator.evaluateCircle(0, cx, cy, rr, evaluator.buildSliceBreaks(cx), masses);
+    evaluator->evaluateCircle(0, cx, cy, rr, evaluator->buildSliceBreaks(cx), masses);
 
     const double maxFs = model->conditions.maxSafetyFactor;
     std::printf("%s", cformat("circle centre (%.3f, %.3f) radius %.3f: %zu mass(es)\n", cx, cy, rr,
@@ -57,7 +69,7 @@ int runCircle(const Args& argsIn)
     for (const EvaluatedMass& m : masses) {
         ++n;
         std::printf("mass %d (direction %+d)\n", n, m.directionSign);
-        std::printf("%s", formatDumpRecord(m.record).c_str());
+        std::printf("%s", format(m.record).c_str());
         const bool hasSlices = m.record.sx > -999999.0;
         const bool stored = hasSlices && m.record.f <= maxFs;
         std::printf("%s",

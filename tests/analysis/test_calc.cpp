@@ -108,13 +108,17 @@ TEST(CalcRun, GuardsInOrderWithTheirMessages)
     m->felleniusCircle.centreX = {2, 2, 1};
     EXPECT_EQ(runCalculation(*m, results, opts).status, 0);
 
-    // Methods: an unknown code stops at the method guard; the others are not there yet.
+    // Methods: an unknown code stops at the method guard; the Bishop codes run with their
+    // own settings.
     m->conditions.method = 9;
     out = runCalculation(*m, results, opts);
     EXPECT_EQ(out.messages.at(0).text, "cm.kt != 0,1");
     EXPECT_EQ(out.messages.at(0).caption, "break");
     m->conditions.method = kMethodBishop;
-    EXPECT_EQ(runCalculation(*m, results, opts).status, -1);
+    m->bishopCircle.centreX = {3, 2, 1};
+    out = runCalculation(*m, results, opts);
+    EXPECT_EQ(out.status, -1);
+    EXPECT_EQ(out.messages.at(0).text, "円弧中心　Xmax/Xmin　の値が不正です。");
 }
 
 TEST(CalcRun, VerdictsAndTheDateStamp)

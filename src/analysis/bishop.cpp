@@ -1,0 +1,353 @@
+// The simplified Bishop slice terms, the iteration over them, the evaluator, the search
+// with the deterministic capture of the last mass, the two scratch files and the run.
+#include "analysis/bishop.h"
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+
+#include "model/c_format.h"
+#include "model/safe_file.h"
+
+namespace keltora {
+
+namespace {
+
+// 2/7 of the modified formula, as the constant it has always been.
+constexpr double kTwoSevenths = 0.2857142857142857;
+
+class BishopTerms final : public SliceTerms {
+  public:
+    BishopTerms(const PreparedSection& s, bool modified, BishopCapture* capture)
+        : s_(s), modified_(modified), capture_(capture)
+    {
+    }
+
+    void addSlice(const SliceGeometry& slice, MassState& mass) override
+    {
+        const BishopDriving d = writeBishopSlice(s_, slice, modified_, terms_);
+        SlipResult& r = mass.rec;
+        r.mdw += d.mdw;
+        r.mdh += d.mdh;
+        r.mdk += d.mdk;
+    }
+
+    void finishMass(MassState& mass, std::vector<EvaluatedMass>& out) override
+    {
+        BishopIteration it;
+        const int sign = finishBishopMass(s_, mass, terms_, capture_ ? &it : nullptr);
+        out.push_back({mass.rec, sign});
+        if (capture_) {
+            capture_->any = true;
+            capture_->slices = terms_;
+            capture_->trace = std::move(it.trace);
+        }
+        terms_.clear(); // the next mass starts with no slices
+    }
+
+  private:
+    const PreparedSection& s_;
+    bool modified_;
+    BishopCapture* capture_;
+    std::vector<BishopSliceTerms> terms_;
+};
+
+// Forwards everything to the caller's observer and remembers, in the order of the serial
+// search, which grid computation and centre were stored last.
+class LastCentreObserver final : public CalculationObserver {
+  public:
+    LastCentreObserver(CalculationObserver* inner, const CalculationResults& results)
+        : inner_(inner), results_(results)
+    {
+    }
+
+    void setLine(int line, const std::string& text) override
+    {
+        if (inner_) inner_->setLine(line, text);
+    }
+    void gridStarted(int grid, int grids, long long centres) override
+    {
+        current_ = results_.grids[static_cast<std::size_t>(grid)];
+        currentIndex_ = grid;
+        if (inner_) inner_->gridStarted(grid, grids, centres);
+    }
+    void centreDone(long long done, long long total) override
+    {
+        have = true;
+        grid = current_;
+        gridIndex = currentIndex_;
+        centre = done - 1;
+        if (inner_) inner_->centreDone(done, total);
+    }
+    bool abortRequested() override { return inner_ && inner_->abortRequested(); }
+
+    bool have = false;
+    SearchGrid grid;
+    int gridIndex = 0;
+    long long centre = 0;
+
+  private:
+    CalculationObserver* inner_;
+    const CalculationResults& results_;
+    SearchGrid current_;
+    int currentIndex_ = 0;
+};
+
+void appendDouble(std::string& out, double v)
+{
+    std::uint64_t bits = std::bit_cast<std::uint64_t>(v);
+    for (int i = 0; i < 8; ++i) {
+        out += static_cast<char>(bits & 0xffu);
+        bits >>= 8;
+    }
+}
+
+std::string crlf(const std::string& text)
+{
+    std::string out;
+    out.reserve(text.size() + text.size() / 32);
+    for (char c : text) {
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+} // namespace
+
+BishopDriving writeBishopSlice(const PreparedSection& section, const SliceGeometry& g,
+                               bool modified, std::vector<BishopSliceTerms>& terms)
+{
+    const PreparedBlock& kb = section.blocks[static_cast<std::size_t>(g.baseBlock)];
+    const double rr = g.rr;
+    const double b = g.x1 - g.x2;
+    const double l = std::sqrt((g.x1 - g.x2) * (g.x1 - g.x2) + (g.y1 - g.y2) * (g.y1 - g.y2));
+    const double alpha = std::atan2(g.y1 - g.y2, g.x1 - g.x2);
+    const double z0 = section.cohesionReferenceHeight(g.x1, g.x2);
+    const double c = (z0 - (g.y1 + g.y2) / 2) * kb.cohesionGradient + kb.baseCohesion;
+    const double tanPhi = kb.tanPhi;
+
+    double w = 0, we = 0, sumY = 0;
+    for (const BlockColumn& col : *g.columns) {
+        const PreparedBlock& blk = section.blocks[static_cast<std::size_t>(col.block)];
+        w += col.area * blk.unitWeight;
+        we += col.area * blk.effectiveUnitWeight;
+        sumY += col.area * blk.unitWeight * col.y;
+    }
+    const double yW = std::fabs(w) > kTolCoincident ? sumY / w : sumY;
+    const double q = section.surchargeLoad(g.x1, g.x2);
+
+    BishopSliceTerms t;
+    const double friction = (we + q) * tanPhi * rr;
+    if (!modified) {
+        t.numerator = (c * l + (we + q) * tanPhi) * rr;
+        t.cosTerm = std::cos(alpha);
+        t.absTerm = std::fabs(std::sin(alpha) * tanPhi);
+        t.cohesionPart = c * l * rr;
+    } else {
+        const double tan27 = std::tan(alpha * kTwoSevenths);
+        const double kappa = 1 + std::tan(alpha) * tan27;
+        t.numerator = (kappa * c * b + (we + q) * tanPhi) * rr;
+        t.cosTerm = kappa * std::cos(alpha);
+        t.absTerm = std::fabs(std::cos(alpha) * (std::tan(alpha) - tan27) * tanPhi);
+        t.cohesionPart = kappa * c * b * rr;
+    }
+    t.frictionPart = friction;
+    terms.push_back(t);
+
+    BishopDriving d;
+    d.mdw = (w + q) * rr * std::sin(alpha);
+    d.mdh = 0.0;
+    d.mdk = section.conditions.seismicCoefficient * w * (g.cy - yW);
+    return d;
+}
+
+int finishBishopMass(const PreparedSection& section, MassState& mass,
+                     const std::vector<BishopSliceTerms>& terms, BishopIteration* iteration)
+{
+    addEndWaterThrust(section, mass);
+    addHorizontalForces(section, mass);
+    const int sign = applyDirection(section, mass);
+    SlipResult& r = mass.rec;
+    r.mrf = 0.0;
+
+    double f0 = kBishopStart, f1 = 0.0;
+    bool ended = false;
+    int passes = 0;
+    std::string trace;
+    while (passes < kBishopMaxPasses) {
+        ++passes;
+        double sumN = 0, sumC = 0, sumT = 0;
+        for (const BishopSliceTerms& t : terms) {
+            const double m = t.cosTerm + t.absTerm / f0;
+            sumN += t.numerator / m;
+            sumC += t.cohesionPart / m;
+            sumT += t.frictionPart / m;
+        }
+        sumN = std::fabs(sumN);
+        r.mrc = r.mr = sumN;
+        r.md = r.mdw + r.mdh + r.mdk;
+        if (std::fabs(r.md) < kTolCoincident) {
+            f1 = kBishopNoDriving;
+            ended = true;
+            break;
+        }
+        f1 = sumN / r.md;
+        if (iteration)
+            trace += cformat("init=%10.7f ans=%10.7f init-ans=%10.7f rr=%10.4f mrc=%10.4f "
+                             "mrf=%10.4f\n",
+                             f0, f1, std::fabs(f0 - f1), r.rr, sumC / r.rr * kBishopTraceScale,
+                             sumT / r.rr * kBishopTraceScale);
+        if (std::fabs(f0 - f1) < kBishopConverged) {
+            ended = true;
+            break;
+        }
+        f0 = (f0 + f1) / 2;
+        if (f0 < kBishopSmallestTrial) f0 = kBishopSmallestTrial;
+    }
+
+    r.f = kNoSafetyFactor;
+    if (!mass.invalid && ended && std::isfinite(f1)) {
+        const double p = std::pow(10.0, section.decimals);
+        const double f = std::floor(f1 * p + 0.1 / p) / p;
+        if (std::isfinite(f)) r.f = f; // no lower guard: a small f is kept as it is
+    }
+    if (iteration) {
+        iteration->trace = std::move(trace);
+        iteration->passes = passes;
+        iteration->ended = ended;
+        iteration->f1 = f1;
+    }
+    return sign;
+}
+
+BishopEvaluator::BishopEvaluator(const SlopeModel& model, const PolygonTable& polygons)
+    : section_(model, polygons), modified_(model.conditions.method == kMethodBishopModified)
+{
+    // Sheet piles take no part in the Bishop search, not even as an uncut line.
+    section_.sheetPile = SheetPileSettings{};
+}
+
+SliceBreaks BishopEvaluator::buildSliceBreaks(double cx) const
+{
+    return section_.sliceBreaks(cx);
+}
+
+void BishopEvaluator::evaluateCircle(int grid, double cx, double cy, double rr,
+                                     const SliceBreaks& breaks,
+                                     std::vector<EvaluatedMass>& out) const
+{
+    evaluateCircleCapturing(grid, cx, cy, rr, breaks, out, nullptr);
+}
+
+void BishopEvaluator::evaluateCircleCapturing(int grid, double cx, double cy, double rr,
+                                              const SliceBreaks& breaks,
+                                              std::vector<EvaluatedMass>& out,
+                                              BishopCapture* capture) const
+{
+    BishopTerms terms(section_, modified_, capture);
+    walkCircle(section_, grid, cx, cy, rr, breaks, terms, out);
+}
+
+std::string formatBishopRecord(const SlipResult& r)
+{
+    std::string s = cformat("cx,cy=%7.3f,%7.3f rr=%7.3f sx,sy=%7.3f,%7.3f ex,ey=%7.3f,%7.3f\n",
+                            r.cx, r.cy, r.rr, r.sx, r.sy, r.ex, r.ey);
+    s += cformat("                             csx,csy=%7.3f,%7.3f cex,cey=%7.3f,%7.3f\n", r.csx,
+                 r.csy, r.cex, r.cey);
+    s += cformat("      mrf=%10.3f mrc=%10.3f                mr=%10.3f \n", r.mrf, r.mrc, r.mr);
+    s += cformat("      mdw=%10.3f mdh=%10.3f mdk=%10.3f md=%10.3f f=%5.3f\n", r.mdw, r.mdh, r.mdk,
+                 r.md, r.f);
+    return s;
+}
+
+int runBishopSearch(const SlopeModel& model, const BishopEvaluator& evaluator,
+                    const CircleSearchOptions& options, CalculationResults& results,
+                    CalculationObserver* observer, MessageList& messages, BishopCapture& last)
+{
+    last = BishopCapture{};
+    LastCentreObserver tracker(observer, results);
+    const int status =
+        runCircleSearch(model, model.bishopCircle, evaluator, options, results, &tracker, messages);
+    if (!tracker.have) return status;
+
+    // The centres may have run in parallel, so the last mass is found again: the circles
+    // of the last stored centre, evaluated once more in their order.
+    const auto limit = static_cast<std::size_t>(options.maxCirclesPerGrid);
+    bool tooMany = false;
+    const SearchGrid& g = tracker.grid;
+    const std::vector<double> columns = gridValues(g.xmin, g.xmax, g.dx, false, limit, &tooMany);
+    const std::vector<double> rows = gridValues(g.ymin, g.ymax, g.dy, true, limit, &tooMany);
+    if (tooMany || rows.empty()) return status;
+    const auto col = static_cast<std::size_t>(tracker.centre / static_cast<long long>(rows.size()));
+    const auto row = static_cast<std::size_t>(tracker.centre % static_cast<long long>(rows.size()));
+    if (col >= columns.size()) return status;
+    const double cx = columns[col], cy = rows[row];
+    const SliceBreaks breaks = evaluator.buildSliceBreaks(cx);
+    const std::vector<double> radii =
+        alignedRadii(radiusRange(model, model.bishopCircle.radius, cx, cy), limit);
+    std::vector<EvaluatedMass> scratch;
+    for (double r : radii) {
+        scratch.clear();
+        evaluator.evaluateCircleCapturing(tracker.gridIndex, cx, cy, r, breaks, scratch, &last);
+    }
+    return status;
+}
+
+void writeBishopFiles(const std::filesystem::path& dir, const BishopCapture& capture,
+                      MessageList& messages)
+{
+    std::string bytes;
+    bytes.reserve(capture.slices.size() * 40);
+    for (const BishopSliceTerms& t : capture.slices) {
+        appendDouble(bytes, t.numerator);
+        appendDouble(bytes, t.cosTerm);
+        appendDouble(bytes, t.absTerm);
+        appendDouble(bytes, t.cohesionPart);
+        appendDouble(bytes, t.frictionPart);
+    }
+    if (writeFileAtomically(dir / "bishop.dmp", bytes))
+        messages.push_back({"not openned bishop.dmp\n", "ERROR"});
+    if (writeFileAtomically(dir / "test_dmp.txt", crlf(capture.trace)))
+        messages.push_back({"not openned test_dmp.txt\n", "ERROR"});
+}
+
+CalcOutcome runBishop(SlopeModel& model, CalculationResults& results, const CalcOptions& options,
+                      CalculationObserver* observer)
+{
+    CalcOutcome outcome;
+    results.clear();
+    results.validFlag = kResultsNone;
+    model.calcState = kResultsNone;
+
+    const int method = model.conditions.method;
+    if (method != kMethodBishop && method != kMethodBishopModified) {
+        outcome.status = -1;
+        outcome.messages.push_back({"cm.kt != 2,4", "break"});
+        return outcome;
+    }
+    if (auto refused = checkCircleSettings(model.bishopCircle, options.maxCirclesPerGrid)) {
+        outcome.status = -1;
+        outcome.messages.push_back(*refused);
+        return outcome;
+    }
+
+    const auto polygons = std::make_unique<PolygonTable>(buildPolygonTable(model));
+    const auto evaluator = std::make_unique<BishopEvaluator>(model, *polygons);
+
+    CircleSearchOptions searchOptions;
+    searchOptions.workDir = options.workDir;
+    searchOptions.threads = options.threads;
+    searchOptions.maxCirclesPerGrid = options.maxCirclesPerGrid;
+    searchOptions.formatRecord = formatBishopRecord;
+    searchOptions.showCentreLine = true;
+    BishopCapture last;
+    runBishopSearch(model, *evaluator, searchOptions, results, observer, outcome.messages, last);
+    writeBishopFiles(options.workDir.empty() ? "." : options.workDir, last, outcome.messages);
+    concludeRun(model, results, options, outcome);
+    return outcome;
+}
+
+} // namespace keltora
