@@ -144,9 +144,18 @@ TEST(CalcExamples, CommandLine)
     EXPECT_NE(out.find("[終わり] 計算：正常終了しました。判定(1.2"), std::string::npos) << out;
     EXPECT_TRUE(std::filesystem::exists(dir / "answer4.dmp"));
 
-    // An OUT verdict exits 1.
+    // The quay example passes its allowable factor; with a stricter one it is OUT (exit 1).
     rc = kt::runCommand(cli + " calc " + (kt::examplesDir() / "quay_backfill.SDW").string() +
-                            " --workdir " + dir.path().string() + " --threads 2",
+                            " --workdir " + dir.path().string() + " --quiet",
+                        &out);
+    EXPECT_EQ(rc, 0) << out;
+    {
+        auto strict = load(kt::examplesDir() / "quay_backfill.SDW");
+        strict->conditions.allowableSafetyFactor = 1.5;
+        ASSERT_TRUE(writeDataFile(*strict, dir / "strict.SDW").ok);
+    }
+    rc = kt::runCommand(cli + " calc " + (dir / "strict.SDW").string() + " --workdir " +
+                            dir.path().string() + " --threads 2",
                         &out);
     EXPECT_EQ(rc, 1) << out;
     EXPECT_NE(out.find("OUT"), std::string::npos);
