@@ -14,7 +14,6 @@ namespace keltora {
 
 namespace {
 
-constexpr double kNoEnd = 999999.9;
 constexpr double kTolHeight = 0.000001; // y comparison of crossings with equal x
 constexpr double kTolExtent = 0.0000001;
 constexpr double kForceSlack = 0.0000001; // where forceX falls on a slice edge
