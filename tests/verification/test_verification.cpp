@@ -71,18 +71,15 @@ std::vector<Strip> strips(const Section& s, double cx, double cy, double r, int 
 {
     auto arc = [&](double x) { return cy - std::sqrt(std::max(0.0, r * r - (x - cx) * (x - cx))); };
     const double x0 = s.ground.front().first, x1 = s.ground.back().first;
-    if (cy - r < s.base - 1e-9)
-        return {};
+    if (cy - r < s.base - 1e-9) return {};
     for (double xs : {x0, x1})
-        if (std::fabs(xs - cx) < r && arc(xs) < s.groundY(xs) - 1e-9)
-            return {};
+        if (std::fabs(xs - cx) < r && arc(xs) < s.groundY(xs) - 1e-9) return {};
     std::vector<Strip> out;
     const double b = 2 * r / n;
     for (int i = 0; i < n; ++i) {
         const double xa = cx - r + i * b, xb = xa + b, xm = (xa + xb) / 2;
         const double h = s.groundY(xm) - arc(xm);
-        if (h <= 0 || xa < x0 || xb > x1)
-            continue;
+        if (h <= 0 || xa < x0 || xb > x1) continue;
         const double ya = arc(xa), yb = arc(xb);
         out.push_back({std::atan2(yb - ya, b), b, std::hypot(b, yb - ya), s.gamma * h * b});
     }
@@ -138,8 +135,7 @@ double textbookBishopNear(const Section& s, double cx, double cy, double r)
         for (double y = cy - 2; y <= cy + 2 + 1e-9; y += 0.25)
             for (double rr = r - 2; rr <= r + 2 + 1e-9; rr += 0.25) {
                 const auto st = strips(s, x, y, rr, 400);
-                if (st.size() > 20)
-                    best = std::min(best, textbookBishop(s, st));
+                if (st.size() > 20) best = std::min(best, textbookBishop(s, st));
             }
     return best;
 }
@@ -195,14 +191,14 @@ TEST(Verification, Acads1a)
 TEST(Verification, Acads1cAnd1d)
 {
     auto c = load("acads_1c.SDW");
-    EXPECT_NEAR(calculate(*c, kMethodBishop).f, 1.404, 0.002);        // +1.0 %
+    EXPECT_NEAR(calculate(*c, kMethodBishop).f, 1.404, 0.002);         // +1.0 %
     EXPECT_NEAR(calculate(*c, kMethodBishopModified).f, 1.341, 0.002); // -3.5 %
-    EXPECT_NEAR(calculate(*c, kMethodFellenius).f, 1.227, 0.002);     // ordinary, -11.7 %
+    EXPECT_NEAR(calculate(*c, kMethodFellenius).f, 1.227, 0.002);      // ordinary, -11.7 %
     auto d = load("acads_1d.SDW");
     EXPECT_DOUBLE_EQ(d->conditions.seismicCoefficient, 0.15);
-    EXPECT_NEAR(calculate(*d, kMethodBishop).f, 1.010, 0.002);        // +1.0 %
+    EXPECT_NEAR(calculate(*d, kMethodBishop).f, 1.010, 0.002);         // +1.0 %
     EXPECT_NEAR(calculate(*d, kMethodBishopModified).f, 0.987, 0.002); // -1.3 %
-    EXPECT_NEAR(calculate(*d, kMethodFellenius).f, 0.878, 0.002);     // ordinary, -12.2 %
+    EXPECT_NEAR(calculate(*d, kMethodFellenius).f, 0.878, 0.002);      // ordinary, -12.2 %
 }
 
 // Yamagami, T. & Ueta, Y. (1988), Search for noncircular slip surfaces by the
