@@ -2,6 +2,7 @@
 // either refuses them with a message or gives finite factors of safety, and never hangs.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -10,9 +11,9 @@
 #include <future>
 #include <limits>
 #include <string>
-#include <thread>
 
 #include "analysis/calculation.h"
+#include "analysis/slip_result.h"
 #include "model/sdw_file.h"
 #include "test_support.h"
 
@@ -212,6 +213,16 @@ TEST(HostileNumbers, EveryMethodRefusesOrGivesFiniteFactors)
             }
         }
     }
+}
+
+TEST(HostileNumbers, InfiniteFactorsCountAsNoFactor)
+{
+    // An overflowing ratio or a power of ten that underflows to 0 gave f = inf, which was
+    // stored and judged OK against any allowable factor.
+    EXPECT_EQ(truncateSafetyFactor(kInf, 3), kNoSafetyFactor);
+    EXPECT_EQ(truncateSafetyFactor(1.5, -400), kNoSafetyFactor);
+    EXPECT_EQ(safetyFactorFrom(1e308, 1e-300, 3), kNoSafetyFactor);
+    EXPECT_EQ(truncateSafetyFactor(1.2345, 3), 1.234); // floor(1234.5 + 0.0001) / 1000
 }
 
 TEST(HostileNumbers, CommandLineRefusesANaNPointAndNamesIt)
