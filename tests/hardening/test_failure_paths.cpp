@@ -72,6 +72,24 @@ TEST(FailurePaths, CommandsRefuseAWorkingFolderThatIsAFile)
     }
 }
 
+// The hand-off files of the viewers taken by folders: named, and exit 2.
+TEST(FailurePaths, HandOffFilesThatCannotBeCreated)
+{
+    TempDir dir;
+    fs::create_directories(dir / "DirPath.inf" / "x");
+    fs::create_directories(dir / "DirPath2.inf" / "x");
+    const std::string run = "cd " + quote(dir.path()) +
+                            " && KELTORA_PLOTTER=true KELTORA_REPORT_VIEWER=true " +
+                            quote(test::cliPath()) + " ";
+    const std::string quay = quote(test::testDataDir() / "calc" / "quay_coarse.SDW");
+    std::string out;
+    EXPECT_EQ(test::runCommand(run + "plot " + quay, &out), 2) << out;
+    EXPECT_NE(out.find("DirPath2.inf を作成できません。"), std::string::npos) << out;
+    EXPECT_EQ(test::runCommand(run + "report " + quay + " -o r.pdf", &out), 2) << out;
+    EXPECT_NE(out.find("DirPath.inf を作成できませんでした。"), std::string::npos) << out;
+    EXPECT_FALSE(fs::exists(dir / "r.pdf"));
+}
+
 // A save over a file that another program holds open for reading replaces it by rename:
 // the reader keeps the old bytes to the end, the new file is complete.
 TEST(FailurePaths, SaveOverAFileOpenForReading)
