@@ -170,9 +170,9 @@ std::optional<Message> checkCircleSettings(const CircleSearchSettings& s, double
         return errorMessage("円弧半径　Rmax/Rmin　の値が不正です。");
     if (!(std::isfinite(r.step) && r.step >= kTolLoop))
         return errorMessage("円弧半径　ΔＲ　の値が不正です。");
-    const double circles = estimateCircles(initialGrid(s), r);
     if (!sound(x) || !sound(y) || !sound(r))
         return errorMessage("円弧中心と円弧半径の範囲が大きすぎます。");
+    const double circles = estimateCircles(initialGrid(s), r);
     if (!(circles <= maxCircles))
         return Message{cformat("円弧の数が多すぎます（約 %.3g 個、上限 %.0f 個）。円弧中心と"
                                "円弧半径の範囲またはピッチを見直してください。",
