@@ -2,6 +2,7 @@
 // result, label list, date and time stamp and verdict.
 #include "analysis/calculation.h"
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 #include <map>
@@ -32,11 +33,6 @@ std::unique_ptr<CircleEvaluator> felleniusEvaluator(const SlopeModel& model,
 double programSheetPileMoment(const SlopeModel& model, double cx, double cy, double rr)
 {
     return sheetPileMoment(model, cx, cy, rr);
-}
-
-bool finite(const Range3& r)
-{
-    return std::isfinite(r.min) && std::isfinite(r.max) && std::isfinite(r.step);
 }
 
 std::tm clockNow()
@@ -78,7 +74,83 @@ SafetyLabel labelFrom(const SlopeModel& model, const SlipResult& r)
     return l;
 }
 
+// Values read from a file beyond this magnitude are refused: sums of moments of such
+// numbers overflow to infinity and the searches would compare NaN factors.
+constexpr double kMaxMagnitude = 1e9;
+
+bool sound(double v)
+{
+    return std::isfinite(v) && std::fabs(v) <= kMaxMagnitude;
+}
+
+bool sound(const Range3& r)
+{
+    return sound(r.min) && sound(r.max) && sound(r.step);
+}
+
+Message numberedError(const char* format, int number)
+{
+    return {cformat(format, number), "error"};
+}
+
 } // namespace
+
+std::optional<Message> checkModelValues(const SlopeModel& model)
+{
+    const int points = std::clamp(model.pointCount, 0, kMaxPoints);
+    for (int i = 0; i < points; ++i) {
+        const TerrainPoint& p = model.points[static_cast<std::size_t>(i)];
+        if (p.number >= 0 && !(sound(p.x) && sound(p.y)))
+            return numberedError("境界点 %d の座標の値が不正です。", i);
+    }
+    const int blocks = std::clamp(model.blockCount, 0, kMaxBlocks);
+    for (int i = 0; i < blocks; ++i) {
+        const SoilBlock& b = model.blocks[static_cast<std::size_t>(i)];
+        if (b.number < 0) continue;
+        for (double v :
+             {b.seed.x, b.seed.y, b.unitWeight, b.effectiveUnitWeight, b.cohesionGradient,
+              b.baseCohesion, b.frictionAngle, b.pileReplacementRatio, b.stressShareRatio,
+              b.pileUnitWeight, b.pileFrictionAngle})
+            if (!sound(v)) return numberedError("ブロック %d の土質定数の値が不正です。", i);
+    }
+    const CalcConditions& c = model.conditions;
+    if (!sound(c.seismicCoefficient)) return errorMessage("水平震度　の値が不正です。");
+    for (int i = 0; i < kSurchargeStrips; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        if (!(sound(c.surchargeXmin[k]) && sound(c.surchargeXmax[k]) && sound(c.surchargeQmin[k]) &&
+              sound(c.surchargeQmax[k])))
+            return numberedError("上載荷重 %d の値が不正です。", i + 1);
+    }
+    for (int i = 0; i < kHorizontalForces; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        if (!(sound(c.forceY[k]) && sound(c.forceH[k])))
+            return numberedError("水平外力 %d の値が不正です。", i + 1);
+    }
+    if (!sound(c.referenceHeight)) return errorMessage("粘着力基準高　の値が不正です。");
+    const int vertices = std::clamp(model.referenceLine.count, 0, kMaxReferenceVertices);
+    for (int i = 0; i < vertices; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        if (!(sound(model.referenceLine.x[k]) && sound(model.referenceLine.y[k])))
+            return numberedError("粘着力基準線の折れ点 %d の値が不正です。", i + 1);
+    }
+    // An infinite maximum keeps every result; NaN would keep none.
+    if (std::isnan(c.maxSafetyFactor)) return errorMessage("最大安全率　の値が不正です。");
+    if (!sound(c.allowableSafetyFactor)) return errorMessage("許容安全率　の値が不正です。");
+    const int decimals = model.draw.decimals[kDecSafetyFactor];
+    if (decimals < 0 || decimals > 10)
+        return errorMessage("安全率の小数点以下の桁数　の値が不正です。");
+    const SheetPileSettings& s = model.sheetPile;
+    if (s.method >= 1 && s.method <= 3) {
+        bool ok = sound(s.x) && sound(s.topY) && sound(s.toeY) && sound(s.allowableShear) &&
+                  sound(s.sectionArea) && sound(s.lm1);
+        const int rows = std::clamp(s.passiveCount, 0, kMaxPassiveRows);
+        for (int i = 0; ok && i < rows; ++i)
+            ok = sound(s.passiveY[static_cast<std::size_t>(i)]) &&
+                 sound(s.passiveIntensity[static_cast<std::size_t>(i)]);
+        if (!ok) return errorMessage("矢板の値が不正です。");
+    }
+    return std::nullopt;
+}
 
 std::optional<Message> checkCircleSettings(const CircleSearchSettings& s, double maxCircles)
 {
@@ -98,8 +170,10 @@ std::optional<Message> checkCircleSettings(const CircleSearchSettings& s, double
         return errorMessage("円弧半径　Rmax/Rmin　の値が不正です。");
     if (!(std::isfinite(r.step) && r.step >= kTolLoop))
         return errorMessage("円弧半径　ΔＲ　の値が不正です。");
+    if (!sound(x) || !sound(y) || !sound(r))
+        return errorMessage("円弧中心と円弧半径の範囲が大きすぎます。");
     const double circles = estimateCircles(initialGrid(s), r);
-    if (!(circles <= maxCircles) || !finite(x) || !finite(y))
+    if (!(circles <= maxCircles))
         return Message{cformat("円弧の数が多すぎます（約 %.3g 個、上限 %.0f 個）。円弧中心と"
                                "円弧半径の範囲またはピッチを見直してください。",
                                circles, maxCircles),
@@ -235,6 +309,14 @@ CalcOutcome runCalculation(SlopeModel& model, CalculationResults& results,
                            const CalcOptions& options, CalculationObserver* observer)
 {
     try {
+        if (auto refused = checkModelValues(model)) {
+            results.clear();
+            model.calcState = kResultsNone;
+            CalcOutcome outcome;
+            outcome.status = -1;
+            outcome.messages.push_back(*refused);
+            return outcome;
+        }
         switch (model.conditions.method) {
         case kMethodBishop:
         case kMethodBishopModified: return runBishop(model, results, options, observer);

@@ -60,6 +60,12 @@ CalcOutcome runCalculation(Document& document, const CalcOptions& options,
 CalcOutcome runCircular(SlopeModel& model, CalculationResults& results, const CalcOptions& options,
                         CalculationObserver* observer = nullptr);
 
+// The guard on the section's own values, run before every method: refuses a point,
+// soil value, load, reference line, sheet pile value or allowable factor that is not a
+// number or beyond 1e9 in magnitude (naming the point or block), and factor-of-safety
+// decimals outside 0..10. Nothing when every value can be calculated with.
+std::optional<Message> checkModelValues(const SlopeModel& model);
+
 // The setting guards of a circle search, in their order; nothing when the settings can
 // run. Also refuses non-finite values and a first grid of more than maxCircles circles.
 std::optional<Message> checkCircleSettings(const CircleSearchSettings& settings,

@@ -41,9 +41,11 @@ double fold(double t)
     return 360.0 - t;
 }
 
+// A setting that can be searched with: a number, and not beyond 1e9 (such values only
+// come from damaged files, and the line counts would overflow with them).
 bool finite(double v)
 {
-    return std::isfinite(v);
+    return std::isfinite(v) && std::fabs(v) <= 1e9;
 }
 
 void appendCrLf(std::string& out, const std::string& text)

@@ -11,7 +11,8 @@ double truncateSafetyFactor(double ratio, int decimals)
 {
     const double p = std::pow(10.0, decimals);
     double f = std::floor(ratio * p + 0.1 / p) / p;
-    if (!(f >= 0.0000001)) f = kNoSafetyFactor; // also catches NaN
+    // Also catches NaN, and infinity from a ratio or decimals that overflow.
+    if (!(f >= 0.0000001) || std::isinf(f)) f = kNoSafetyFactor;
     return f;
 }
 

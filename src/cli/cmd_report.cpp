@@ -99,6 +99,12 @@ int runReport(const Args& argsIn)
     for (const Message& m : report.log.messages)
         printMessage(m);
     std::printf("report data in %s: %zu files\n", workDir.c_str(), report.log.written.size());
+    // A report rendered from the files that could be written would be incomplete (or
+    // empty) and look like a finished one.
+    if (!report.log.failed.empty()) {
+        std::fprintf(stderr, "keltora report: report data incomplete, no report rendered\n");
+        return 2;
+    }
 
     const std::vector<std::string> files = report.reportStatus == 0
                                                ? reportFilesInFolder(workDir)

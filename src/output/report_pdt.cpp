@@ -53,6 +53,7 @@ bool writeReportFile(const std::filesystem::path& dir, const std::string& name,
         log.messages.push_back(
             {"ファイル " + (dir / name).string() + " を作成できませんでした。(" + *err + ")",
              "error"});
+        log.failed.push_back(name);
         return false;
     }
     log.written.push_back(name);

@@ -34,6 +34,7 @@ std::string reportStampLine(const SlopeModel& model, const std::string& dataPath
 struct ReportFileLog {
     std::vector<std::string> written; // file names written, in order
     MessageList messages;             // files that could not be written, other notices
+    std::vector<std::string> failed;  // file names that could not be written, in order
 };
 
 // Writes one file into dir atomically; a failure is skipped and noted in log.messages.
