@@ -190,22 +190,10 @@ int runCalc(const Args& argsIn)
         return 2;
     }
 
-    auto model = std::make_unique<SlopeModel>();
-    resetModel(*model);
-    ReadResult read = readDataFile(*model, args[0]);
-    if (read.status != 0) {
-        printMessage(*read.error);
-        return 2;
-    }
-    for (const Message& w : read.warnings)
-        printMessage(w);
+    auto model = loadSection(args[0]);
+    if (!model) return 2;
 
-    std::error_code ec;
-    std::filesystem::create_directories(workDir, ec);
-    if (!std::filesystem::is_directory(workDir, ec)) {
-        std::fprintf(stderr, "keltora calc: %s is not a folder\n", workDir.c_str());
-        return 2;
-    }
+    if (!prepareWorkDir(workDir, "calc")) return 2;
 
     CalcOptions options;
     options.workDir = workDir;

@@ -23,15 +23,8 @@ int runCheck(const Args& args)
         std::fprintf(stderr, "usage: keltora check FILE.SDW\n");
         return 2;
     }
-    auto model = std::make_unique<SlopeModel>();
-    resetModel(*model);
-    ReadResult r = readDataFile(*model, args[0]);
-    if (r.status != 0) {
-        printMessage(*r.error);
-        return 2;
-    }
-    for (const auto& w : r.warnings)
-        printMessage(w);
+    auto model = loadSection(args[0]);
+    if (!model) return 2;
 
     const SectionFindings f = checkSection(*model);
     printGroup("Lines with missing points", f.lineReferences);

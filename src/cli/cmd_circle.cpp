@@ -27,15 +27,8 @@ int runCircle(const Args& argsIn)
         std::fprintf(stderr, "usage: keltora circle FILE.SDW --centre X,Y --radius R (R > 0)\n");
         return 2;
     }
-    auto model = std::make_unique<SlopeModel>();
-    resetModel(*model);
-    ReadResult r = readDataFile(*model, args[0]);
-    if (r.status != 0) {
-        printMessage(*r.error);
-        return 2;
-    }
-    for (const auto& w : r.warnings)
-        printMessage(w);
+    auto model = loadSection(args[0]);
+    if (!model) return 2;
     const int method = model->conditions.method;
     if (method == kMethodLineByAngle || method == kMethodLineBySegments) {
         printMessage({cformat("method %d is a straight slip: evaluate one line with "

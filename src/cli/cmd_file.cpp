@@ -23,20 +23,6 @@ const char* methodName(int method)
     }
 }
 
-// Loads a section for a command; prints the error or the warnings. Returns nullptr on error.
-std::unique_ptr<SlopeModel> load(const std::string& path)
-{
-    auto model = std::make_unique<SlopeModel>();
-    resetModel(*model);
-    ReadResult r = readDataFile(*model, path);
-    if (r.status != 0) {
-        printMessage(*r.error);
-        return nullptr;
-    }
-    for (const auto& w : r.warnings) printMessage(w);
-    return model;
-}
-
 void printRange(const char* label, const Range3& r)
 {
     std::printf("  %-10s %s .. %s step %s\n", label, cformat("%g", r.min).c_str(),
@@ -50,7 +36,7 @@ int runInfo(const Args& argsIn)
         std::fprintf(stderr, "usage: keltora info FILE.SDW\n");
         return 2;
     }
-    auto m = load(args[0]);
+    auto m = loadSection(args[0]);
     if (!m) return 2;
     int points = 0, lines = 0, blocks = 0;
     for (int i = 0; i < m->pointCount; ++i) points += m->points[static_cast<size_t>(i)].number >= 0;
@@ -104,7 +90,7 @@ int runSave(const Args& argsIn)
         std::fprintf(stderr, "usage: keltora save FILE.SDW [-o OUT.SDW]\n");
         return 2;
     }
-    auto m = load(args[0]);
+    auto m = loadSection(args[0]);
     if (!m) return 2;
     if (out.empty()) out = args[0];
     WriteResult w = writeDataFile(*m, out);

@@ -12,20 +12,6 @@
 namespace keltora::cli {
 namespace {
 
-std::unique_ptr<SlopeModel> loadSection(const std::string& path)
-{
-    auto model = std::make_unique<SlopeModel>();
-    resetModel(*model);
-    ReadResult r = readDataFile(*model, path);
-    if (r.status != 0) {
-        printMessage(*r.error);
-        return nullptr;
-    }
-    for (const auto& w : r.warnings)
-        printMessage(w);
-    return model;
-}
-
 int writeSection(SlopeModel& model, const std::string& out)
 {
     WriteResult w = writeDataFile(model, out);

@@ -40,15 +40,8 @@ int runLine(const Args& argsIn)
     if (haveEnd && (!parsePair(endText, e.x, e.y) || !std::isfinite(e.x) || !std::isfinite(e.y)))
         return usage();
 
-    auto model = std::make_unique<SlopeModel>();
-    resetModel(*model);
-    ReadResult r = readDataFile(*model, args[0]);
-    if (r.status != 0) {
-        printMessage(*r.error);
-        return 2;
-    }
-    for (const auto& w : r.warnings)
-        printMessage(w);
+    auto model = loadSection(args[0]);
+    if (!model) return 2;
 
     const auto polygons = std::make_unique<PolygonTable>(buildPolygonTable(*model));
     const auto section = std::make_unique<LineSection>(*model, *polygons);

@@ -67,21 +67,9 @@ int runReport(const Args& argsIn)
         std::fprintf(stderr, "usage: keltora %s\n", kUsage);
         return 2;
     }
-    auto model = std::make_unique<SlopeModel>();
-    resetModel(*model);
-    ReadResult read = readDataFile(*model, args[0]);
-    if (read.status != 0) {
-        printMessage(*read.error);
-        return 2;
-    }
-    for (const Message& w : read.warnings)
-        printMessage(w);
-    std::error_code ec;
-    fs::create_directories(workDir, ec);
-    if (!fs::is_directory(workDir, ec)) {
-        std::fprintf(stderr, "keltora report: %s is not a folder\n", workDir.c_str());
-        return 2;
-    }
+    auto model = loadSection(args[0]);
+    if (!model) return 2;
+    if (!prepareWorkDir(workDir, "report")) return 2;
 
     CalcOptions options;
     options.workDir = workDir;
@@ -92,6 +80,7 @@ int runReport(const Args& argsIn)
     for (const Message& m : outcome.messages)
         printMessage(m);
 
+    std::error_code ec;
     fs::path dataPath = fs::absolute(args[0], ec).lexically_normal();
     dataPath.replace_extension();
     const ReportInput input = reportInputFrom(*model, *results, dataPath.string());

@@ -2,11 +2,14 @@
 // more commands with a static CommandRegistrar.
 #pragma once
 
+#include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "model/message.h"
+#include "model/model.h"
 
 namespace keltora::cli {
 
@@ -31,6 +34,13 @@ void printMessage(const Message& m);
 // Small option parsing helpers: finds "--name VALUE" / "-o VALUE" and removes it.
 bool takeOption(Args& args, const std::string& name, std::string& value);
 bool takeFlag(Args& args, const std::string& name);
+// Reads a section file; prints its error (and returns null) or its warnings.
+std::unique_ptr<SlopeModel> loadSection(const std::string& path);
+
+// Creates the working folder if needed; prints "keltora COMMAND: DIR is not a folder" and
+// returns false when it cannot be used.
+bool prepareWorkDir(const std::filesystem::path& dir, const char* command);
+
 // Parses "X,Y" into two doubles.
 bool parsePair(const std::string& text, double& x, double& y);
 

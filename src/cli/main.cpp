@@ -6,6 +6,7 @@
 
 #include "cli/commands.h"
 #include "model/c_format.h"
+#include "model/sdw_file.h"
 
 namespace keltora::cli {
 
@@ -18,6 +19,29 @@ std::vector<Command>& registry()
 void printMessage(const Message& m)
 {
     std::fprintf(stderr, "[%s] %s\n", m.caption.c_str(), m.text.c_str());
+}
+
+std::unique_ptr<SlopeModel> loadSection(const std::string& path)
+{
+    auto model = std::make_unique<SlopeModel>();
+    resetModel(*model);
+    ReadResult r = readDataFile(*model, path);
+    if (r.status != 0) {
+        printMessage(*r.error);
+        return nullptr;
+    }
+    for (const Message& w : r.warnings)
+        printMessage(w);
+    return model;
+}
+
+bool prepareWorkDir(const std::filesystem::path& dir, const char* command)
+{
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    if (std::filesystem::is_directory(dir, ec)) return true;
+    std::fprintf(stderr, "keltora %s: %s is not a folder\n", command, dir.c_str());
+    return false;
 }
 
 bool takeOption(Args& args, const std::string& name, std::string& value)
