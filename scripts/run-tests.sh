@@ -6,11 +6,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
 
-scripts/setup.sh build
+scripts/setup.sh build -DKELTORA_WERROR=ON
 (cd build && ctest --output-on-failure -j"$jobs")
 
 echo "== sanitizer build (ASan + UBSan)"
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKELTORA_SANITIZE=ON -DKELTORA_BUILD_GUI=OFF \
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKELTORA_SANITIZE=ON -DKELTORA_BUILD_GUI=OFF -DKELTORA_WERROR=ON \
   -DCMAKE_CXX_FLAGS=-O1 >/dev/null
 cmake --build build-asan -j"$jobs"
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
@@ -18,6 +18,6 @@ cmake --build build-asan -j"$jobs"
 
 echo "== fuzz smoke runs"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DKELTORA_FUZZ=ON -DKELTORA_BUILD_TESTS=OFF >/dev/null
+  -DKELTORA_FUZZ=ON -DKELTORA_BUILD_TESTS=OFF -DKELTORA_WERROR=ON >/dev/null
 cmake --build build-fuzz -j"$jobs"
 (cd build-fuzz && ctest --output-on-failure -j"$jobs")
