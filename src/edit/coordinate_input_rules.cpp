@@ -29,32 +29,41 @@ CoordinateFields coordinateFields(const SlopeModel& model, CoordinateMode mode, 
     return f;
 }
 
-DialogOutcome applyCoordinate(SlopeModel& model, const CoordinateFields& f)
+std::optional<Point2> typedCoordinate(const SlopeModel& model, const CoordinateFields& f)
 {
-    if (f.slot < 0 || f.slot >= kMaxPoints)
-        return refused({"点の数が上限に達しているため、点を追加できません。", "error"});
-    TerrainPoint& p = model.points[static_cast<size_t>(f.slot)];
-    const bool used = f.slot < model.pointCount && p.number >= 0;
+    const bool inTable = f.slot >= 0 && f.slot < kMaxPoints;
+    const TerrainPoint* p = inTable ? &model.points[static_cast<size_t>(f.slot)] : nullptr;
+    const bool used = p && f.slot < model.pointCount && p->number >= 0;
     auto value = [&](const std::string& text, double stored) {
         if (used && trimmedText(text) == trimmedText(showTableCoordinate(stored))) return stored;
         return readEditNumber(text);
     };
-    const double x = value(f.x, p.x);
-    const double y = value(f.y, p.y);
+    const Point2 v{value(f.x, p ? p->x : 0.0), value(f.y, p ? p->y : 0.0)};
     for (int i = 0; i < model.pointCount && i < kMaxPoints; ++i) {
         if (i == f.slot) continue;
         const TerrainPoint& q = model.points[static_cast<size_t>(i)];
-        if (q.number >= 0 && std::fabs(q.x - x) <= kTolDuplicatePoint &&
-            std::fabs(q.y - y) <= kTolDuplicatePoint) {
-            DialogOutcome out;
-            out.accepted = false; // the dialog stays open; the point stays where it was
-            return out;
-        }
+        if (q.number >= 0 && std::fabs(q.x - v.x) <= kTolDuplicatePoint &&
+            std::fabs(q.y - v.y) <= kTolDuplicatePoint)
+            return std::nullopt;
     }
+    return v;
+}
+
+DialogOutcome applyCoordinate(SlopeModel& model, const CoordinateFields& f)
+{
+    if (f.slot < 0 || f.slot >= kMaxPoints)
+        return refused({"点の数が上限に達しているため、点を追加できません。", "error"});
+    const std::optional<Point2> v = typedCoordinate(model, f);
+    if (!v) {
+        DialogOutcome out;
+        out.accepted = false; // the dialog stays open; the point stays where it was
+        return out;
+    }
+    TerrainPoint& p = model.points[static_cast<size_t>(f.slot)];
     ChangeRecorder rec(model);
     rec.code(p.number, f.slot, true);
-    rec.value(p.x, x, true);
-    rec.value(p.y, y, true);
+    rec.value(p.x, v->x, true);
+    rec.value(p.y, v->y, true);
     if (f.slot >= model.pointCount) rec.code(model.pointCount, f.slot + 1, true);
     return rec.finish();
 }

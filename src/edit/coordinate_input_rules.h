@@ -2,6 +2,7 @@
 // instead of clicked.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "edit/dialog_fields.h"
@@ -22,6 +23,10 @@ struct CoordinateFields {
 // When the table is full, `why` (if given) receives the message.
 CoordinateFields coordinateFields(const SlopeModel& model, CoordinateMode mode, int movingSlot,
                                   Message* why = nullptr);
+
+// The typed position, or nothing when another used point (not fields.slot) lies within
+// 0.00009 m in X and Y. A text that still shows the stored coordinate keeps it exactly.
+std::optional<Point2> typedCoordinate(const SlopeModel& model, const CoordinateFields& fields);
 
 // Stores the point into fields.slot (extending the point count when the slot lies at or
 // beyond it). Refused without a message when another point lies within 0.00009 m in X and
