@@ -63,31 +63,26 @@ DialogOutcome applySheetPile(SlopeModel& model, const SheetPileFields& f)
         rec.code(s.method, f.method, true);
     rec.number(s.x, f.x, true);
     rec.number(s.topY, f.topY, true);
-    const bool toeChanged = rec.number(s.toeY, f.toeY, true);
+    rec.number(s.toeY, f.toeY, true);
     rec.number(s.allowableShear, f.allowableShear, true);
     rec.number(s.sectionArea, f.sectionArea, true);
     rec.number(s.lm1, f.lm1, true);
 
-    bool rowsChanged = f.passive.size() != shown.passive.size();
-    for (size_t i = 0; !rowsChanged && i < f.passive.size(); ++i)
-        rowsChanged = trimmedText(f.passive[i].a) != trimmedText(shown.passive[i].a) ||
-                      trimmedText(f.passive[i].b) != trimmedText(shown.passive[i].b);
-    if (rowsChanged || toeChanged) {
-        std::vector<Point2> stored;
-        const int count = std::clamp(s.passiveCount, 0, kMaxPassiveRows);
-        for (int i = 0; i < count; ++i)
-            stored.push_back(
-                {s.passiveY[static_cast<size_t>(i)], s.passiveIntensity[static_cast<size_t>(i)]});
-        const std::vector<Point2> rows =
-            passiveTableAtTip(readPairRows(f.passive, stored, kPassiveRows), s.toeY);
-        for (int i = 0; i < kMaxPassiveRows; ++i) {
-            const auto k = static_cast<size_t>(i);
-            const Point2 v = k < rows.size() ? rows[k] : Point2{};
-            rec.value(s.passiveY[k], v.x, true);
-            rec.value(s.passiveIntensity[k], v.y, true);
-        }
-        rec.code(s.passiveCount, static_cast<int32_t>(rows.size()), true);
+    // The table is put in order on every confirmation.
+    std::vector<Point2> stored;
+    const int count = std::clamp(s.passiveCount, 0, kMaxPassiveRows);
+    for (int i = 0; i < count; ++i)
+        stored.push_back(
+            {s.passiveY[static_cast<size_t>(i)], s.passiveIntensity[static_cast<size_t>(i)]});
+    const std::vector<Point2> rows =
+        passiveTableAtTip(readPairRows(f.passive, stored, kPassiveRows), s.toeY);
+    for (int i = 0; i < kMaxPassiveRows; ++i) {
+        const auto k = static_cast<size_t>(i);
+        const Point2 v = k < rows.size() ? rows[k] : Point2{};
+        rec.value(s.passiveY[k], v.x, true);
+        rec.value(s.passiveIntensity[k], v.y, true);
     }
+    rec.code(s.passiveCount, static_cast<int32_t>(rows.size()), true);
     return rec.finish();
 }
 

@@ -30,8 +30,8 @@ SheetPileFields sheetPileFields(const SlopeModel& model);
 // tip with the intensity interpolated there, and the rows below it are dropped.
 std::vector<Point2> passiveTableAtTip(std::vector<Point2> rows, double tipY);
 
-// Stores the fields; every change discards the results. The passive table is rebuilt only
-// when one of its rows or the tip elevation was changed.
+// Stores the fields; every change discards the results. The passive table is rebuilt from
+// the rows on every confirmation (a table read from a file that runs below the tip is cut).
 DialogOutcome applySheetPile(SlopeModel& model, const SheetPileFields& fields);
 
 } // namespace keltora

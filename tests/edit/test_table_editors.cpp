@@ -283,12 +283,20 @@ TEST(SheetPile, DialogStoresHandlingSpecificationAndTable)
     EXPECT_DOUBLE_EQ(s.passiveIntensity[2], 50.0);
     EXPECT_EQ(m->calcState, 0);
 
-    // A table read from a file, bottom-up, survives a confirmation that changes nothing.
-    m->sheetPile.passiveY[0] = -9;
-    m->sheetPile.passiveY[2] = 1;
+    // A confirmation without typing changes nothing; a table read from a file bottom-up
+    // and below the tip is put in order by the next confirmation.
     m->modified = 0;
+    m->calcState = 1;
     EXPECT_FALSE(applySheetPile(*m, sheetPileFields(*m)).stored);
-    EXPECT_DOUBLE_EQ(m->sheetPile.passiveY[0], -9.0);
+    EXPECT_EQ(m->calcState, 1);
+    m->sheetPile.passiveY[0] = -12;
+    m->sheetPile.passiveIntensity[0] = 60;
+    m->sheetPile.passiveY[2] = 0;
+    m->sheetPile.passiveIntensity[2] = 0;
+    EXPECT_TRUE(applySheetPile(*m, sheetPileFields(*m)).stored);
+    EXPECT_DOUBLE_EQ(m->sheetPile.passiveY[0], 0.0);
+    EXPECT_DOUBLE_EQ(m->sheetPile.passiveY[2], -10.0);
+    EXPECT_DOUBLE_EQ(m->sheetPile.passiveIntensity[2], 50.0);
 }
 
 TEST(CoordinateInput, AddTakesTheFirstFreeSlotAndRefusesDuplicates)
