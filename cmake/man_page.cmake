@@ -5,6 +5,8 @@
 # Usage: cmake -DPROGRAM=keltora -DTEMPLATE=keltora.1.in -DOUTPUT=keltora.1 -DVERSION=x.y.z
 #              -P man_page.cmake        (run in a scratch folder: the commands are really run)
 
+cmake_minimum_required(VERSION 3.20)
+
 # Text for a no-fill block of a manual page: backslashes, minus signs and control characters
 # at the start of a line are escaped.
 function(troff_verbatim text out)

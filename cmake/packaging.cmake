@@ -38,8 +38,8 @@ install(FILES ${verification_html} DESTINATION ${KELTORA_DOC_DIR})
 # Manual pages. keltora.1 takes its command list and each command's options from the
 # program's own --help texts (cmake/man_page.cmake); the others are written by hand.
 set(man_dir ${CMAKE_CURRENT_BINARY_DIR}/man)
+file(MAKE_DIRECTORY ${man_dir}/run)
 add_custom_command(OUTPUT ${man_dir}/keltora.1
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${man_dir}/run
   COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:keltora>
           -DTEMPLATE=${CMAKE_CURRENT_SOURCE_DIR}/packaging/man/keltora.1.in
           -DOUTPUT=${man_dir}/keltora.1 -DVERSION=${PROJECT_VERSION}
@@ -56,8 +56,11 @@ foreach(program keltora-gui keltora-plotter keltora-report-viewer)
 endforeach()
 install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
-install(FILES packaging/bash-completion/keltora
-  DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+# One completion file for all programs, under each name (bash loads completions by name).
+foreach(program ${keltora_programs})
+  install(FILES packaging/bash-completion/keltora
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME ${program})
+endforeach()
 
 # Desktop integration of the main window: menu entry, icon, the section file type.
 if(TARGET keltora-gui)

@@ -32,15 +32,20 @@ grep -q '^Depends:.*libc6' <<<"$fields" || fail "no library dependencies (dpkg-s
 root=$scratch/root
 dpkg-deb -x "$deb" "$root"
 prefix=$root/usr
-for f in bin/keltora bin/keltora-gui bin/keltora-plotter bin/keltora-report-viewer \
+expected_files=()
+if [ -x "$build/keltora-gui" ]; then
+    expected_files=(bin/keltora-gui share/man/man1/keltora-gui.1
+                    share/bash-completion/completions/keltora-gui share/applications/keltora.desktop
+                    share/icons/hicolor/scalable/apps/keltora.svg share/mime/packages/keltora.xml)
+fi
+for f in "${expected_files[@]}" bin/keltora bin/keltora-plotter bin/keltora-report-viewer \
          share/keltora/forms/SB_CHK00.PFM share/keltora/examples/embankment.SDW \
          share/doc/keltora/manual/index.html share/doc/keltora/manual/manual.css \
          share/doc/keltora/verification.html share/doc/keltora/verification.md \
          share/doc/keltora/verification/acads_1a.png \
-         share/man/man1/keltora.1 share/man/man1/keltora-gui.1 share/man/man1/keltora-plotter.1 \
+         share/man/man1/keltora.1 share/man/man1/keltora-plotter.1 \
          share/man/man1/keltora-report-viewer.1 share/bash-completion/completions/keltora \
-         share/applications/keltora.desktop share/icons/hicolor/scalable/apps/keltora.svg \
-         share/mime/packages/keltora.xml; do
+         share/bash-completion/completions/keltora-report-viewer; do
     [ -e "$prefix/$f" ] || fail "the package lacks /usr/$f"
 done
 # Programs that run the same on any machine with the package's dependencies.
@@ -90,16 +95,23 @@ viewer_pages=$(pdfinfo "$work/viewer.pdf" | sed -n 's/^Pages: *//p')
 echo "report: $report_pages pages; plot: $(stat -c %s "$work/plot.png") bytes"
 
 echo "== desktop entry, MIME type, icon"
-desktop-file-validate "$prefix/share/applications/keltora.desktop"
-xmllint --noout "$prefix/share/mime/packages/keltora.xml" "$prefix/share/icons/hicolor/scalable/apps/keltora.svg"
+# The installed ones, or the sources when this build has no main window to install them for.
+desktop=$prefix/share/applications/keltora.desktop
+mime_xml=$prefix/share/mime/packages/keltora.xml
+icon=$prefix/share/icons/hicolor/scalable/apps/keltora.svg
+if [ ! -e "$desktop" ]; then
+    desktop=packaging/keltora.desktop mime_xml=packaging/keltora.xml icon=packaging/keltora.svg
+fi
+desktop-file-validate "$desktop"
+xmllint --noout "$mime_xml" "$icon"
 mime=$scratch/mime
 mkdir -p "$mime/packages"
-cp "$prefix/share/mime/packages/keltora.xml" "$mime/packages/"
+cp "$mime_xml" "$mime/packages/"
 update-mime-database "$mime" 2>/dev/null
 grep -q '^application/x-keltora-section$' "$mime/types" || fail "the MIME type is not registered"
 grep -qi '^[0-9]*:application/x-keltora-section:\*\.sdw$' "$mime/globs2" ||
     fail "*.SDW files are not of the section type"
-grep -q '^MimeType=application/x-keltora-section;$' "$prefix/share/applications/keltora.desktop" ||
+grep -q '^MimeType=application/x-keltora-section;$' "$desktop" ||
     fail "the desktop entry does not open section files"
 
 echo "== manual pages and completion"
@@ -121,7 +133,7 @@ completion_result=$(PATH="$prefix/bin:$PATH" bash -c '
     COMP_WORDS=(keltora calc x.SDW --); COMP_CWORD=3; COMPREPLY=(); _keltora; echo "${COMPREPLY[*]}"
     COMP_WORDS=(keltora import-dxf a.SDW ""); COMP_CWORD=3; COMPREPLY=(); _keltora; echo "${COMPREPLY[*]}"
     COMP_WORDS=(keltora-gui ""); COMP_CWORD=1; COMPREPLY=(); _keltora_gui; echo "${COMPREPLY[*]}"
-' _ "$prefix/share/bash-completion/completions/keltora")
+' _ "$prefix/share/bash-completion/completions/keltora-report-viewer")
 mapfile -t completed <<<"$completion_result"
 [[ " ${completed[0]} " == *" calc "* ]] || fail "completion of commands: '${completed[0]}'"
 [[ " ${completed[1]} " == *" --workdir "* && " ${completed[1]} " == *" --threads "* ]] ||
