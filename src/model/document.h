@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "model/message.h"
 #include "model/model.h"
@@ -25,7 +26,8 @@ public:
     const std::filesystem::path& startDirectory() const { return startDirectory_; }
     const std::filesystem::path& dataDirectory() const { return dataDirectory_; }
 
-    // The full path of the data file, empty for an untitled document.
+    // The full path of the data file, empty for an untitled document. It keeps the
+    // extension as the file was opened or saved ("case.sdw" saves to "case.sdw").
     std::filesystem::path dataPath() const;
 
     // New document: the model is reset and the results dropped.
@@ -48,6 +50,7 @@ private:
     std::unique_ptr<SlopeModel> model_;
     std::filesystem::path startDirectory_;
     std::filesystem::path dataDirectory_;
+    std::string dataExtension_ = ".SDW"; // of the file opened or saved last
     std::shared_ptr<CalculationResults> results_;
 };
 

@@ -28,7 +28,7 @@ Settings parseSettings(const std::string& bytes, const std::string& startDirecto
     std::vector<std::string> lines;
     forEachLine(bytes, [&lines](std::string_view l) { lines.emplace_back(cp932ToUtf8(l)); });
     if (lines.empty()) return s;
-    s.dataDirectory = lines[0];
+    if (!lines[0].empty()) s.dataDirectory = lines[0];
     for (size_t k = 0; k < kRecentFiles && k + 1 < lines.size(); ++k) s.recentFiles[k] = lines[k + 1];
     if (lines.size() > 1 + kRecentFiles) {
         for (size_t k = 0; k < kWindowSizeEntries; ++k) {
@@ -55,20 +55,38 @@ Settings readSettings(const std::filesystem::path& file, const std::string& star
     return parseSettings(*bytes, startDirectory);
 }
 
-std::string formatSettings(const Settings& s)
+std::string formatSettings(const Settings& s, MessageList* notes)
 {
-    std::string text = s.dataDirectory + "\r\n";
-    for (const auto& r : s.recentFiles) text += r + "\r\n";
+    // One path a line: a line break would shift every later line, and a character CP932
+    // cannot hold would come back as '?', a path that does not exist.
+    auto storable = [notes](const std::string& path, const char* what) {
+        if (path.empty()) return path;
+        bool lossless = true;
+        utf8ToCp932(path, &lossless);
+        const bool lineBreak = path.find_first_of("\r\n") != std::string::npos;
+        if (lossless && !lineBreak) return path;
+        if (notes)
+            notes->push_back({cformat("%s「%s」は%sため、設定ファイル(%s)に保存しませんでした。",
+                                      what, path.c_str(),
+                                      lineBreak ? "改行を含む"
+                                                : "Shift-JIS(CP932)で書けない文字を含む",
+                                      kSettingsFileName),
+                              "メッセージ"});
+        return std::string();
+    };
+    std::string text = storable(s.dataDirectory, "データフォルダ") + "\r\n";
+    for (const auto& r : s.recentFiles) text += storable(r, "最近使ったファイル") + "\r\n";
     for (const auto& w : s.windowSizes)
         text += cformat("%d %d %d %d\r\n", w.width, w.height, w.unused1, w.unused2);
     return utf8ToCp932(text);
 }
 
-std::optional<Message> writeSettings(const std::filesystem::path& file, const Settings& s)
+std::optional<Message> writeSettings(const std::filesystem::path& file, const Settings& s,
+                                     MessageList* notes)
 {
-    if (auto err = writeFileAtomically(file, formatSettings(s)))
+    if (auto err = writeFileAtomically(file, formatSettings(s, notes)))
         return Message{cformat("設定ファイル(%s) を保存できませんでした。\n%s",
-                               file.filename().string().c_str(), err->c_str()),
+                               file.string().c_str(), err->c_str()),
                        "error"};
     return std::nullopt;
 }

@@ -79,7 +79,7 @@ TEST(DxfRead, TakesLinesVertexChainsAndLwpolylinesAndSkipsEverythingElse)
         // After SEQEND a new chain: 3 vertices, 2 segments, none from (13,11) to (20,20).
         "0\nPOLYLINE\n66\n1\n70\n0\n0\nVERTEX\n10\n20.0\n20\n20.0\n"
         "0\nVERTEX\n10\n21.0\n20\n20.0\n0\nVERTEX\n10\n21.0\n20\n21.0\n0\nSEQEND\n"
-        // Closed LWPOLYLINE of 3 vertices: 2 segments, no closing one.
+        // Closed LWPOLYLINE of 3 vertices: 2 segments and the closing one.
         "0\nLWPOLYLINE\n90\n3\n70\n1\n10\n30.0\n20\n-2.0\n10\n31.0\n20\n-2.0\n10\n31.0\n20\n-1.0\n"
         "0\nENDSEC\n0\nEOF\n";
     for (bool crlf : {false, true}) {
@@ -89,10 +89,17 @@ TEST(DxfRead, TakesLinesVertexChainsAndLwpolylinesAndSkipsEverythingElse)
             bytes += c;
         }
         DxfDrawing d = parsed(bytes);
-        ASSERT_EQ(d.segments.size(), 8u);
+        ASSERT_EQ(d.segments.size(), 9u);
         EXPECT_EQ(d.lineSegments, 1);
         EXPECT_EQ(d.polylineSegments, 5);
-        EXPECT_EQ(d.lwpolylineSegments, 2);
+        EXPECT_EQ(d.lwpolylineSegments, 3);
+        EXPECT_EQ(d.closingSegments, 1);
+        EXPECT_EQ(d.segments[8].x1, 31.0); // the closing side: (31,-1) back to (30,-2)
+        EXPECT_EQ(d.segments[8].y1, -1.0);
+        EXPECT_EQ(d.segments[8].x2, 30.0);
+        EXPECT_EQ(d.segments[8].y2, -2.0);
+        // The circle and the text are listed as skipped, by type.
+        EXPECT_EQ(d.skippedEntities, (std::map<std::string, int>{{"CIRCLE", 1}, {"TEXT", 1}}));
         const DxfSegment& l = d.segments[0];
         EXPECT_EQ(l.x1, 1.0);
         EXPECT_EQ(l.y1, 1.0);

@@ -3,6 +3,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "model/c_format.h"
@@ -388,7 +389,9 @@ TEST(SdwRead, MissingFileAndOldVersionLeaveTheDocument)
     ReadResult missing = readDataFile(*m, dir / "NONE.SDW");
     EXPECT_EQ(missing.status, 1);
     ASSERT_TRUE(missing.error);
-    EXPECT_EQ(missing.error->text, "KELTORAデータファイル(NONE.SDW) が見つかりません。");
+    // The message names the full path.
+    EXPECT_EQ(missing.error->text,
+              "KELTORAデータファイル(" + (dir / "NONE.SDW").string() + ") が見つかりません。");
     EXPECT_EQ(missing.error->caption, "error");
 
     std::string old = windowsFile(kVersion2000);
@@ -431,8 +434,16 @@ TEST(SdwRead, TruncatedAndGarbledFilesWarnWithoutCrashing)
     ReadResult r = readDataFile(*m, dir / "bad.SDW");
     ASSERT_EQ(r.status, 0);
     EXPECT_DOUBLE_EQ(m->conditions.maxSafetyFactor, 42.0);
+    // The line is named, and the warning says that data were lost.
+    ASSERT_EQ(r.fileWarnings.size(), 1u);
+    const int expectedLine =
+        1 + static_cast<int>(std::count(text.begin(), text.begin() + static_cast<long>(pos), '\n')) + 1;
+    EXPECT_EQ(r.fileWarnings[0].line, expectedLine);
+    EXPECT_TRUE(r.fileWarnings[0].dataLoss);
+    EXPECT_TRUE(r.dataLoss());
     ASSERT_EQ(r.warnings.size(), 1u);
-    EXPECT_NE(r.warnings[0].text.find("1行が読み取れませんでした"), std::string::npos);
+    EXPECT_EQ(r.warnings[0].text.rfind(std::to_string(expectedLine) + "行目: 「abc", 0), 0u)
+        << r.warnings[0].text;
 }
 
 TEST(SdwRead, TablesBeyondCapacityAreCutAndReported)
