@@ -78,8 +78,7 @@ int runCircle(const Args& argsIn)
 
 const CommandRegistrar circle{
     {"circle", "circle FILE.SDW --centre X,Y --radius R",
-     "evaluate one slip circle with the section's method settings and print its masses",
-     runCircle,
+     "evaluate one slip circle with the section's method settings and print its masses", runCircle,
      "  --centre X,Y       centre of the circle (m)\n"
      "  --radius R         radius (m), > 0\n" +
          std::string(kAcceptWarningsHelp) +

@@ -38,9 +38,12 @@ int runInfo(const Args& argsIn)
     if (!loaded.model) return 2;
     const SlopeModel* m = loaded.model.get();
     int points = 0, lines = 0, blocks = 0;
-    for (int i = 0; i < m->pointCount; ++i) points += m->points[static_cast<size_t>(i)].number >= 0;
-    for (int i = 0; i < m->lineCount; ++i) lines += m->lines[static_cast<size_t>(i)].kind >= 0;
-    for (int i = 0; i < m->blockCount; ++i) blocks += m->blocks[static_cast<size_t>(i)].number >= 0;
+    for (int i = 0; i < m->pointCount; ++i)
+        points += m->points[static_cast<size_t>(i)].number >= 0;
+    for (int i = 0; i < m->lineCount; ++i)
+        lines += m->lines[static_cast<size_t>(i)].kind >= 0;
+    for (int i = 0; i < m->blockCount; ++i)
+        blocks += m->blocks[static_cast<size_t>(i)].number >= 0;
     const CalcConditions& c = m->conditions;
     std::printf("file:        %s\n", fullPath(file).c_str());
     if (loaded.read.dataLoss())
@@ -101,10 +104,11 @@ int runSave(const Args& argsIn)
     return writeSectionFile(*loaded.model, out);
 }
 
-const CommandRegistrar info{{"info", "info FILE.SDW", "print a summary of a section", runInfo,
-                             "Prints the title, method, table sizes and search settings. Warnings "
-                             "of the reader are\nprinted with their line numbers.\n\n"
-                             "Exit codes: 0 read (also with warnings), 2 the file cannot be read.\n"}};
+const CommandRegistrar info{
+    {"info", "info FILE.SDW", "print a summary of a section", runInfo,
+     "Prints the title, method, table sizes and search settings. Warnings "
+     "of the reader are\nprinted with their line numbers.\n\n"
+     "Exit codes: 0 read (also with warnings), 2 the file cannot be read.\n"}};
 const CommandRegistrar save{
     {"save", "save FILE.SDW [-o OUT.SDW] [--accept-warnings]",
      "read a section and write it back in the current layout", runSave,

@@ -41,8 +41,9 @@ int runPlot(const Args& argsIn)
     const std::optional<int> threads = o.integer("--threads", 1, 256);
     const bool accept = o.flag("--accept-warnings");
     if (!out.empty() && !knownFigureFormat(out))
-        o.fail("-o " + out + ": unknown figure format; the file name must end in .pdf, .svg or "
-                             ".png");
+        o.fail("-o " + out +
+               ": unknown figure format; the file name must end in .pdf, .svg or "
+               ".png");
     if (!o.finish(1, 1)) return 2;
     const std::string file = o.files()[0];
 #ifndef KELTORA_HAVE_RENDER

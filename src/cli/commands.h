@@ -25,10 +25,10 @@ using Args = std::vector<std::string>;
 
 struct Command {
     std::string name;
-    std::string usage;   // one line: "info FILE.SDW"
-    std::string summary; // what it does
+    std::string usage;                   // one line: "info FILE.SDW"
+    std::string summary;                 // what it does
     std::function<int(const Args&)> run; // args after the command name; returns exit code
-    std::string help;    // options and exit codes, shown by `keltora NAME --help`
+    std::string help;                    // options and exit codes, shown by `keltora NAME --help`
 };
 
 std::vector<Command>& registry();

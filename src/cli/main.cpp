@@ -54,7 +54,10 @@ void printUsageHint(const std::string& command)
                      c->usage.c_str(), command.c_str());
 }
 
-bool isFinite(double v) { return std::isfinite(v); }
+bool isFinite(double v)
+{
+    return std::isfinite(v);
+}
 
 } // namespace
 
@@ -141,14 +144,15 @@ bool Options::finish(std::size_t minFiles, std::size_t maxFiles)
 {
     if (error_.empty())
         for (const std::string& a : args_)
-            if (a.size() > 1 && a[0] == '-' &&
-                !std::isdigit(static_cast<unsigned char>(a[1])) && a[1] != '.') {
+            if (a.size() > 1 && a[0] == '-' && !std::isdigit(static_cast<unsigned char>(a[1])) &&
+                a[1] != '.') {
                 fail("unknown option " + a);
                 break;
             }
     if (error_.empty() && (args_.size() < minFiles || args_.size() > maxFiles)) {
         if (args_.size() < minFiles)
-            fail(minFiles == 1 ? "a section file is needed" : cformat("%zu files are needed", minFiles));
+            fail(minFiles == 1 ? "a section file is needed"
+                               : cformat("%zu files are needed", minFiles));
         else
             fail("too many arguments: " + args_[maxFiles]);
     }
@@ -193,8 +197,7 @@ LoadedSection loadSection(const std::string& path, const char* command, Damaged 
                          command, shown.c_str());
             return out;
         }
-        std::fprintf(stderr,
-                     "keltora %s: going on with the values as read (--accept-warnings)\n",
+        std::fprintf(stderr, "keltora %s: going on with the values as read (--accept-warnings)\n",
                      command);
     }
     out.model = std::move(model);
@@ -244,10 +247,9 @@ std::string lower(std::string s)
 bool isWorkFolderOutput(const std::string& fileName)
 {
     const std::string n = lower(fileName);
-    static const char* const exact[] = {"answer1.dmp", "answer2.dmp", "answer3.dmp",
-                                        "answer4.dmp", "bishop.dmp",  "test_dmp.txt",
-                                        "sbplot01.vov", "dirpath.inf", "dirpath2.inf",
-                                        "report.pdf"};
+    static const char* const exact[] = {
+        "answer1.dmp",  "answer2.dmp",  "answer3.dmp", "answer4.dmp",  "bishop.dmp",
+        "test_dmp.txt", "sbplot01.vov", "dirpath.inf", "dirpath2.inf", "report.pdf"};
     for (const char* e : exact)
         if (n == e) return true;
     auto ends = [&n](const char* ext) {
@@ -260,8 +262,7 @@ bool isWorkFolderOutput(const std::string& fileName)
 } // namespace
 
 bool outputsSpareInputs(const char* command, const std::vector<fs::path>& outputs,
-                        const std::vector<fs::path>& inputs,
-                        const std::optional<fs::path>& workDir)
+                        const std::vector<fs::path>& inputs, const std::optional<fs::path>& workDir)
 {
     for (const fs::path& in : inputs) {
         std::error_code ec;
@@ -307,8 +308,9 @@ namespace {
 
 void usage(std::FILE* to)
 {
-    std::fprintf(to, "KELTORA slope stability analysis %s\n\nusage: keltora COMMAND [ARGS]\n"
-                     "       keltora COMMAND --help\n       keltora --version\n\ncommands:\n",
+    std::fprintf(to,
+                 "KELTORA slope stability analysis %s\n\nusage: keltora COMMAND [ARGS]\n"
+                 "       keltora COMMAND --help\n       keltora --version\n\ncommands:\n",
                  KELTORA_VERSION);
     auto cmds = keltora::cli::registry();
     std::sort(cmds.begin(), cmds.end(), [](auto& a, auto& b) { return a.name < b.name; });

@@ -16,7 +16,7 @@ namespace keltora {
 struct CalculationResults; // defined by the analysis engine
 
 class Document {
-public:
+  public:
     // A new untitled document; start and data directory = startDirectory.
     explicit Document(std::filesystem::path startDirectory = std::filesystem::current_path());
 
@@ -46,7 +46,7 @@ public:
     const std::shared_ptr<CalculationResults>& results() const { return results_; }
     void setResults(std::shared_ptr<CalculationResults> r) { results_ = std::move(r); }
 
-private:
+  private:
     std::unique_ptr<SlopeModel> model_;
     std::filesystem::path startDirectory_;
     std::filesystem::path dataDirectory_;

@@ -129,13 +129,15 @@ class Collector {
              "閉じたポリラインが%d本あります。終点から始点に戻る線分を加えました。");
         for (const auto& [type, count] : d_.straightenedArcs)
             d_.warnings.push_back(
-                {cformat("%sの円弧(ふくらみ)%d個を直線(弦)で読み込みました。地形が図面と異なります。",
-                         type.c_str(), count),
+                {cformat(
+                     "%sの円弧(ふくらみ)%d個を直線(弦)で読み込みました。地形が図面と異なります。",
+                     type.c_str(), count),
                  "メッセージ"});
         for (const auto& [type, count] : d_.skippedEntities)
             d_.warnings.push_back(
-                {cformat("%sを%d個読み込みませんでした(線分として読むのはLINEとポリラインだけです)。",
-                         type.c_str(), count),
+                {cformat(
+                     "%sを%d個読み込みませんでした(線分として読むのはLINEとポリラインだけです)。",
+                     type.c_str(), count),
                  "メッセージ"});
         note(incomplete_, "座標が欠けている図形が%d個あります。その図形は読み込みません。");
         note(countMismatch_,
@@ -288,8 +290,7 @@ class Collector {
         }
         if (isClosed(e) && vertices.size() >= 3) {
             const Point2& last = vertices.back();
-            segment(last.x, last.y, vertices.front().x, vertices.front().y,
-                    d_.lwpolylineSegments);
+            segment(last.x, last.y, vertices.front().x, vertices.front().y, d_.lwpolylineSegments);
             ++d_.closingSegments;
             ++closedPolylines_;
             if (bulges.back()) ++d_.straightenedArcs["LWPOLYLINE"];

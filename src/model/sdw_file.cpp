@@ -72,8 +72,9 @@ constexpr const char* kDummyComment = "$   矢板　Dummy、ｌｍ１";
 constexpr const char* kDrawHeader = "$   作図条件";
 constexpr const char* kPaperComment = "$   用紙   (1)A4横、(2)B4横、(3)A3横";
 constexpr const char* kScaleComment = "$   作図スケール分母";
-constexpr const char* kSizesComment = "$   文字サイズ(mm) "
-                                      "業務名､土質条件､スケール､安全率､最大最小率､上載荷重スケール､水平外力スケール";
+constexpr const char* kSizesComment =
+    "$   文字サイズ(mm) "
+    "業務名､土質条件､スケール､安全率､最大最小率､上載荷重スケール､水平外力スケール";
 constexpr const char* kFrameComment = "$   枠中心の配置位置(m)";
 constexpr const char* kViewMinComment = "$   表示範囲のXmin,Ymin";
 constexpr const char* kViewMaxComment = "$   表示範囲のXmax,Yman";
@@ -96,7 +97,7 @@ constexpr const char* kDataEnd = "$   データエンド";
 // ---------------------------------------------------------------- writing
 
 class Writer {
-public:
+  public:
     void line(const std::string& s)
     {
         text_ += s;
@@ -109,7 +110,7 @@ public:
     void range(const Range3& r) { line(cformat("%lf,%lf,%lf", r.min, r.max, r.step)); }
     const std::string& text() const { return text_; }
 
-private:
+  private:
     std::string text_;
 };
 
@@ -237,8 +238,8 @@ std::string formatDataFile(const SlopeModel& m, const std::string& name)
     w.line(kSizesComment);
     for (size_t half = 0; half < 2; ++half) {
         const double* s = d.sizes.data() + half * 8;
-        w.line(cformat("%lf,%lf,%lf,%lf,%lf,%lf,%lf,%lf", s[0], s[1], s[2], s[3], s[4], s[5],
-                       s[6], s[7]));
+        w.line(cformat("%lf,%lf,%lf,%lf,%lf,%lf,%lf,%lf", s[0], s[1], s[2], s[3], s[4], s[5], s[6],
+                       s[7]));
     }
     w.line(kFrameComment);
     w.line(cformat("%lf,%lf", d.frameCentre.x, d.frameCentre.y));
@@ -309,15 +310,19 @@ bool ReadResult::dataLoss() const
 
 std::optional<Message> checkWritable(const SlopeModel& model, const fs::path& path)
 {
-    auto hasBreak = [](const std::string& s) { return s.find_first_of("\r\n") != std::string::npos; };
+    auto hasBreak = [](const std::string& s) {
+        return s.find_first_of("\r\n") != std::string::npos;
+    };
     const std::string name = path.filename().string();
     if (hasBreak(name))
-        return Message{"ファイル名に改行が含まれているため、KELTORAデータファイルとして保存できません。"
-                       "ファイル名を変えてください。",
-                       "error"};
+        return Message{
+            "ファイル名に改行が含まれているため、KELTORAデータファイルとして保存できません。"
+            "ファイル名を変えてください。",
+            "error"};
     if (hasBreak(model.title))
-        return Message{"業務名称に改行が含まれているため保存できません。業務名称を1行にしてください。",
-                       "error"};
+        return Message{
+            "業務名称に改行が含まれているため保存できません。業務名称を1行にしてください。",
+            "error"};
     bool lossless = true;
     utf8ToCp932(model.title, &lossless);
     if (!lossless) {
@@ -366,10 +371,9 @@ WriteResult writeDataFile(SlopeModel& model, const fs::path& path)
              "メッセージ"});
     std::string bytes = formatDataFile(*toWrite, name);
     if (auto err = writeFileAtomically(path, bytes)) {
-        return {false,
-                Message{cformat("KELTORAデータファイル(%s) を保存できませんでした。\n%s",
-                                path.string().c_str(), err->c_str()),
-                        "error"}};
+        return {false, Message{cformat("KELTORAデータファイル(%s) を保存できませんでした。\n%s",
+                                       path.string().c_str(), err->c_str()),
+                               "error"}};
     }
     if (cut) model.title = cut->title;
     model.dataName = name;
@@ -382,7 +386,7 @@ WriteResult writeDataFile(SlopeModel& model, const fs::path& path)
 namespace {
 
 class LineReader {
-public:
+  public:
     explicit LineReader(const std::string& text)
     {
         forEachLine(text, [this](std::string_view l) { lines_.emplace_back(l); });
@@ -399,14 +403,14 @@ public:
     bool ended() const { return ended_; }
     size_t lineNumber() const { return pos_; }
 
-private:
+  private:
     std::vector<std::string> lines_;
     size_t pos_ = 0;
     bool ended_ = false;
 };
 
 class Parser {
-public:
+  public:
     Parser(LineReader& in, int version) : in_(in), version_(version) {}
 
     bool has(int since) const { return version_ >= since; }
@@ -435,7 +439,7 @@ public:
     };
     const std::vector<BadLine>& badLines() const { return bad_; }
 
-private:
+  private:
     LineReader& in_;
     int version_;
     std::vector<BadLine> bad_;
@@ -459,7 +463,10 @@ void readCircle(Parser& p, CircleSearchSettings& c)
     p.scan("%d", 1, &c.direction);
 }
 
-bool isComment(const std::string* l) { return l && !l->empty() && (*l)[0] == '$'; }
+bool isComment(const std::string* l)
+{
+    return l && !l->empty() && (*l)[0] == '$';
+}
 
 // Valid UTF-8 with at least one multi-byte character. Japanese CP932 text is almost never
 // valid UTF-8 (its lead bytes 0x81..0x9F are UTF-8 continuation bytes).
@@ -473,10 +480,14 @@ bool looksLikeUtf8(std::string_view s)
             ++i;
             continue;
         }
-        if (c >= 0xC2 && c <= 0xDF) len = 2;
-        else if (c >= 0xE0 && c <= 0xEF) len = 3;
-        else if (c >= 0xF0 && c <= 0xF4) len = 4;
-        else return false;
+        if (c >= 0xC2 && c <= 0xDF)
+            len = 2;
+        else if (c >= 0xE0 && c <= 0xEF)
+            len = 3;
+        else if (c >= 0xF0 && c <= 0xF4)
+            len = 4;
+        else
+            return false;
         if (i + len > s.size()) return false;
         for (std::size_t k = 1; k < len; ++k)
             if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
@@ -595,8 +606,9 @@ ReadResult parseDataFile(const std::string& bytes, SlopeModel& target, SdwPart p
         }
         if (count > kMaxReferenceVertices)
             note(countLine,
-                 cformat("粘着力基準線の折れ点が%d点あります。%d点を超える分は読み込みませんでした。",
-                         count, kMaxReferenceVertices),
+                 cformat(
+                     "粘着力基準線の折れ点が%d点あります。%d点を超える分は読み込みませんでした。",
+                     count, kMaxReferenceVertices),
                  true);
         m.referenceLine.count = std::min(count, kMaxReferenceVertices);
     } else {
@@ -684,8 +696,9 @@ ReadResult parseDataFile(const std::string& bytes, SlopeModel& target, SdwPart p
         }
         if (count > kMaxPassiveRows)
             note(countLine,
-                 cformat("矢板受動土圧のデータが%d行あります。%d行を超える分は読み込みませんでした。",
-                         count, kMaxPassiveRows),
+                 cformat(
+                     "矢板受動土圧のデータが%d行あります。%d行を超える分は読み込みませんでした。",
+                     count, kMaxPassiveRows),
                  true);
         sp.passiveCount = std::min(count, kMaxPassiveRows);
         p.skip();
@@ -727,8 +740,10 @@ ReadResult parseDataFile(const std::string& bytes, SlopeModel& target, SdwPart p
         p.scan("%lf,%lf,%lf,%lf,%lf,%lf", 6, &x[0], &x[1], &x[2], &y[0], &y[1], &y[2]);
     };
     modes(d.surchargeLabelMode[0]);
-    if (p.has(2100)) modes(d.surchargeLabelMode[1]);
-    else d.surchargeLabelMode[1] = d.surchargeLabelMode[0];
+    if (p.has(2100))
+        modes(d.surchargeLabelMode[1]);
+    else
+        d.surchargeLabelMode[1] = d.surchargeLabelMode[0];
     p.skip();
     six(d.surchargeLabelX[0], d.surchargeLabelY[0]);
     if (p.has(2100)) {
@@ -781,7 +796,8 @@ ReadResult parseDataFile(const std::string& bytes, SlopeModel& target, SdwPart p
         }
         ++m.pointCount;
     }
-    for (int k = m.pointCount; k < kMaxPoints; ++k) m.points[static_cast<size_t>(k)] = {};
+    for (int k = m.pointCount; k < kMaxPoints; ++k)
+        m.points[static_cast<size_t>(k)] = {};
     if (l) p.skip(); // "$   線分の種類、始点点番号、終点点番号"
     m.lineCount = 0;
     while (l && (l = p.raw()) && !isComment(l)) {
@@ -791,12 +807,13 @@ ReadResult parseDataFile(const std::string& bytes, SlopeModel& target, SdwPart p
         }
         TerrainLine& ln = m.lines[static_cast<size_t>(m.lineCount)];
         ln = TerrainLine{};
-        if (cscan(l->c_str(), "%d,%d,%d,%d", &ln.kind, &ln.startPoint, &ln.endPoint,
-                  &ln.drawFlag) < 4)
+        if (cscan(l->c_str(), "%d,%d,%d,%d", &ln.kind, &ln.startPoint, &ln.endPoint, &ln.drawFlag) <
+            4)
             p.noteBad(*l);
         ++m.lineCount;
     }
-    for (int k = m.lineCount; k < kMaxLines; ++k) m.lines[static_cast<size_t>(k)] = {};
+    for (int k = m.lineCount; k < kMaxLines; ++k)
+        m.lines[static_cast<size_t>(k)] = {};
     m.blockCount = 0;
     bool sawEnd = false;
     while (l && (l = p.raw())) {
@@ -829,7 +846,8 @@ ReadResult parseDataFile(const std::string& bytes, SlopeModel& target, SdwPart p
         m.blocks[static_cast<size_t>(m.blockCount)] = b;
         ++m.blockCount;
     }
-    for (int k = m.blockCount; k < kMaxBlocks; ++k) m.blocks[static_cast<size_t>(k)] = {};
+    for (int k = m.blockCount; k < kMaxBlocks; ++k)
+        m.blocks[static_cast<size_t>(k)] = {};
 
     if (droppedPoints)
         note(firstDroppedPoint,
@@ -843,8 +861,8 @@ ReadResult parseDataFile(const std::string& bytes, SlopeModel& target, SdwPart p
              true);
     if (droppedBlocks)
         note(firstDroppedBlock,
-             cformat("ブロックが%d個を超えています。超えた%d個は読み込みませんでした。",
-                     kMaxBlocks, droppedBlocks),
+             cformat("ブロックが%d個を超えています。超えた%d個は読み込みませんでした。", kMaxBlocks,
+                     droppedBlocks),
              true);
     if (renumbered)
         note(firstRenumbered,
@@ -921,11 +939,11 @@ ReadResult readFile(SlopeModel& model, const fs::path& path, SdwPart part)
         ReadResult r;
         r.status = 1;
         const bool missing = !fs::exists(path, ec);
-        r.error = Message{missing ? cformat("KELTORAデータファイル(%s) が見つかりません。",
-                                            shown.c_str())
-                                  : cformat("KELTORAデータファイル(%s) を読み込めません。%s",
-                                            shown.c_str(), why.c_str()),
-                          "error"};
+        r.error =
+            Message{missing ? cformat("KELTORAデータファイル(%s) が見つかりません。", shown.c_str())
+                            : cformat("KELTORAデータファイル(%s) を読み込めません。%s",
+                                      shown.c_str(), why.c_str()),
+                    "error"};
         return r;
     }
     ReadResult r = parseDataFile(*bytes, model, part, shown);

@@ -25,9 +25,9 @@ struct FileWarning {
 };
 
 struct ReadResult {
-    int status = 0;               // 0 read, 1 file missing, -1 version too old
-    std::optional<Message> error; // set when status != 0
-    MessageList warnings;         // the fileWarnings as messages ("N行目: text")
+    int status = 0;                        // 0 read, 1 file missing, -1 version too old
+    std::optional<Message> error;          // set when status != 0
+    MessageList warnings;                  // the fileWarnings as messages ("N行目: text")
     std::vector<FileWarning> fileWarnings; // the same, structured
     int version = 0;                       // version of the file read
     bool utf8 = false;                     // the file was read as UTF-8 (not CP932)

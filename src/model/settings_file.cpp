@@ -12,12 +12,13 @@ namespace keltora {
 std::array<WindowSize, kWindowSizeEntries> Settings::defaultWindowSizes()
 {
     std::array<WindowSize, kWindowSizeEntries> w{};
-    const int sizes[][2] = {{0, 0},     {777, 600}, {432, 505}, {475, 412}, {409, 390},
-                            {370, 428}, {615, 428}, {441, 385}, {500, 529}, {254, 111},
-                            {370, 427}, {350, 437}, {569, 460}, {646, 493}, {284, 105},
-                            {388, 340}};
-    for (size_t k = 0; k < std::size(sizes); ++k) w[k] = {sizes[k][0], sizes[k][1], 0, 0};
-    for (size_t k = std::size(sizes); k < w.size(); ++k) w[k] = {400, 400, 0, 0};
+    const int sizes[][2] = {{0, 0},     {777, 600}, {432, 505}, {475, 412}, {409, 390}, {370, 428},
+                            {615, 428}, {441, 385}, {500, 529}, {254, 111}, {370, 427}, {350, 437},
+                            {569, 460}, {646, 493}, {284, 105}, {388, 340}};
+    for (size_t k = 0; k < std::size(sizes); ++k)
+        w[k] = {sizes[k][0], sizes[k][1], 0, 0};
+    for (size_t k = std::size(sizes); k < w.size(); ++k)
+        w[k] = {400, 400, 0, 0};
     return w;
 }
 
@@ -29,7 +30,8 @@ Settings parseSettings(const std::string& bytes, const std::string& startDirecto
     forEachLine(bytes, [&lines](std::string_view l) { lines.emplace_back(cp932ToUtf8(l)); });
     if (lines.empty()) return s;
     if (!lines[0].empty()) s.dataDirectory = lines[0];
-    for (size_t k = 0; k < kRecentFiles && k + 1 < lines.size(); ++k) s.recentFiles[k] = lines[k + 1];
+    for (size_t k = 0; k < kRecentFiles && k + 1 < lines.size(); ++k)
+        s.recentFiles[k] = lines[k + 1];
     if (lines.size() > 1 + kRecentFiles) {
         for (size_t k = 0; k < kWindowSizeEntries; ++k) {
             const size_t at = 1 + kRecentFiles + k;
@@ -66,16 +68,17 @@ std::string formatSettings(const Settings& s, MessageList* notes)
         const bool lineBreak = path.find_first_of("\r\n") != std::string::npos;
         if (lossless && !lineBreak) return path;
         if (notes)
-            notes->push_back({cformat("%s「%s」は%sため、設定ファイル(%s)に保存しませんでした。",
-                                      what, path.c_str(),
-                                      lineBreak ? "改行を含む"
-                                                : "Shift-JIS(CP932)で書けない文字を含む",
-                                      kSettingsFileName),
-                              "メッセージ"});
+            notes->push_back(
+                {cformat("%s「%s」は%sため、設定ファイル(%s)に保存しませんでした。", what,
+                         path.c_str(),
+                         lineBreak ? "改行を含む" : "Shift-JIS(CP932)で書けない文字を含む",
+                         kSettingsFileName),
+                 "メッセージ"});
         return std::string();
     };
     std::string text = storable(s.dataDirectory, "データフォルダ") + "\r\n";
-    for (const auto& r : s.recentFiles) text += storable(r, "最近使ったファイル") + "\r\n";
+    for (const auto& r : s.recentFiles)
+        text += storable(r, "最近使ったファイル") + "\r\n";
     for (const auto& w : s.windowSizes)
         text += cformat("%d %d %d %d\r\n", w.width, w.height, w.unused1, w.unused2);
     return utf8ToCp932(text);
@@ -100,7 +103,8 @@ void addRecentFile(Settings& s, const std::string& path)
             i = k;
             break;
         }
-    for (size_t j = i; j > 0; --j) s.recentFiles[j] = s.recentFiles[j - 1];
+    for (size_t j = i; j > 0; --j)
+        s.recentFiles[j] = s.recentFiles[j - 1];
     s.recentFiles[0] = path;
 }
 

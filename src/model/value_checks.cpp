@@ -59,9 +59,9 @@ std::vector<ValueFinding> checkPhysicalValues(const SlopeModel& m)
         if (l.kind < 0) continue;
         for (int p : {l.startPoint, l.endPoint})
             if (!pointExists(m, p))
-                out.push_back({ValueFinding::Kind::Line, k,
-                               cformat("線分%d(種類%d)が存在しない点%dを指しています。", k, l.kind,
-                                       p)});
+                out.push_back(
+                    {ValueFinding::Kind::Line, k,
+                     cformat("線分%d(種類%d)が存在しない点%dを指しています。", k, l.kind, p)});
     }
     const int method = m.conditions.method;
     if (method < kMethodFellenius || method > kMethodLineBySegments)
@@ -87,9 +87,10 @@ std::string explainMethodGuard(const std::string& text, int method)
     const std::string codes = text.substr(9);
     const char* name =
         method >= 0 && method < 6 ? kMethodNames[method] : "(どの検討方法にも当たりません)";
-    return cformat("検討方法のコード %d (%s) はこの計算で扱えません(%s)。この計算が扱うコードは %s、"
-                   "使えるコードは %s です。",
-                   method, name, text.c_str(), codes.c_str(), methodCodesText().c_str());
+    return cformat(
+        "検討方法のコード %d (%s) はこの計算で扱えません(%s)。この計算が扱うコードは %s、"
+        "使えるコードは %s です。",
+        method, name, text.c_str(), codes.c_str(), methodCodesText().c_str());
 }
 
 } // namespace keltora

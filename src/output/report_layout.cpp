@@ -509,7 +509,8 @@ std::vector<fs::path> reportFormFolders(const fs::path& dataFolder, const fs::pa
         // built from; an installed program never looks there.
         const fs::path build = fs::path(KELTORA_BUILD_DIR).lexically_normal();
         const fs::path program = programFolder.lexically_normal();
-        const auto [b, p] = std::mismatch(build.begin(), build.end(), program.begin(), program.end());
+        const auto [b, p] =
+            std::mismatch(build.begin(), build.end(), program.begin(), program.end());
         if (b == build.end()) dirs.push_back(KELTORA_SOURCE_FORMS_DIR);
 #endif
     }
