@@ -27,6 +27,7 @@ class ExternalLauncher : public QObject {
     Q_OBJECT
   public:
     enum class Job { None, Plot, Report };
+    Q_ENUM(Job)
 
     explicit ExternalLauncher(QObject* parent = nullptr);
     // A helper program still open stays open; the thread waiting for it is left to end

@@ -37,7 +37,9 @@ class CornerPainter : public QObject {
         if (watched != button_ || event->type() != QEvent::Paint) return false;
         QStyleOptionHeader opt;
         opt.initFrom(button_);
-        opt.state |= QStyle::State_Raised;
+        // The corner is no button here: drawn as an enabled header, never greyed.
+        opt.state |= QStyle::State_Raised | QStyle::State_Enabled;
+        opt.palette.setCurrentColorGroup(QPalette::Active);
         opt.rect = button_->rect();
         opt.position = QStyleOptionHeader::OnlyOneSection;
         opt.text = text_;
@@ -79,7 +81,7 @@ ResultTableDialog::ResultTableDialog(QWidget* parent) : QDialog(parent)
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->setSelectionMode(QAbstractItemView::NoSelection); // keeps the colours readable
     grid_->setWordWrap(false);
-    grid_->setCornerButtonEnabled(false);
+    grid_->setCornerButtonEnabled(true); // selects nothing (no selection), drawn enabled
     grid_->verticalHeader()->setDefaultSectionSize(kRowHeight);
     grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     grid_->verticalHeader()->setDefaultAlignment(Qt::AlignCenter);
