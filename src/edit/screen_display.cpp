@@ -64,24 +64,42 @@ std::string gridLabel(double value)
 bool applyDisplayPresets(DisplaySettings& d, bool results)
 {
     if (d.autoSwitch != 1) return false;
-    bool changed = false;
+    DisplaySettings t = d;
     const int32_t base = results ? 1 : 0;
     for (int32_t* s :
-         {&d.showGrid, &d.showPointNames, &d.showBoundaryLines, &d.showUncutLines,
-          &d.showArcLimitLines, &d.showArcLimitPoints, &d.showBlockCentres, &d.showFrame,
-          &d.showCircleCentres, &d.showSlipSurfaces, &d.showSoilInfo, &d.showSurcharge,
-          &d.showForces, &d.showCohesionLine, &d.showSheetPile, &d.showPassivePressure})
-        changed |= setSwitch(*s, base);
+         {&t.showGrid, &t.showPointNames, &t.showBoundaryLines, &t.showUncutLines,
+          &t.showArcLimitLines, &t.showArcLimitPoints, &t.showBlockCentres, &t.showFrame,
+          &t.showCircleCentres, &t.showSlipSurfaces, &t.showSoilInfo, &t.showSurcharge,
+          &t.showForces, &t.showCohesionLine, &t.showSheetPile, &t.showPassivePressure})
+        *s = base;
     if (results) {
-        for (int32_t* s : {&d.showGrid, &d.showPointNames, &d.showUncutLines, &d.showArcLimitLines,
-                           &d.showArcLimitPoints, &d.showCohesionLine})
-            changed |= setSwitch(*s, 0);
+        for (int32_t* s : {&t.showGrid, &t.showPointNames, &t.showUncutLines, &t.showArcLimitLines,
+                           &t.showArcLimitPoints, &t.showCohesionLine})
+            *s = 0;
     } else {
-        for (int32_t* s : {&d.showGrid, &d.showPointNames, &d.showBoundaryLines, &d.showUncutLines,
-                           &d.showArcLimitLines, &d.showArcLimitPoints, &d.showBlockCentres,
-                           &d.showCircleCentres, &d.showCohesionLine, &d.showSheetPile})
-            changed |= setSwitch(*s, 1);
+        for (int32_t* s : {&t.showGrid, &t.showPointNames, &t.showBoundaryLines, &t.showUncutLines,
+                           &t.showArcLimitLines, &t.showArcLimitPoints, &t.showBlockCentres,
+                           &t.showCircleCentres, &t.showCohesionLine, &t.showSheetPile})
+            *s = 1;
     }
+    bool changed = false;
+    for (auto [from, to] : {std::pair{&t.showGrid, &d.showGrid},
+                            {&t.showPointNames, &d.showPointNames},
+                            {&t.showBoundaryLines, &d.showBoundaryLines},
+                            {&t.showUncutLines, &d.showUncutLines},
+                            {&t.showArcLimitLines, &d.showArcLimitLines},
+                            {&t.showArcLimitPoints, &d.showArcLimitPoints},
+                            {&t.showBlockCentres, &d.showBlockCentres},
+                            {&t.showFrame, &d.showFrame},
+                            {&t.showCircleCentres, &d.showCircleCentres},
+                            {&t.showSlipSurfaces, &d.showSlipSurfaces},
+                            {&t.showSoilInfo, &d.showSoilInfo},
+                            {&t.showSurcharge, &d.showSurcharge},
+                            {&t.showForces, &d.showForces},
+                            {&t.showCohesionLine, &d.showCohesionLine},
+                            {&t.showSheetPile, &d.showSheetPile},
+                            {&t.showPassivePressure, &d.showPassivePressure}})
+        changed |= setSwitch(*to, *from);
     return changed;
 }
 

@@ -208,7 +208,7 @@ AreaZoom::Step AreaZoom::leftClick(ViewTransform& view, PixelPoint p)
     switch (mode_) {
     case kEnlargeFirst:
     case kShrinkFirst:
-        first_ = current_ = p;
+        current_ = p;
         firstWorld_ = view.screenToWorld(p);
         mode_ += 1;
         return Step::Continue;
@@ -217,14 +217,16 @@ AreaZoom::Step AreaZoom::leftClick(ViewTransform& view, PixelPoint p)
     default: return Step::Nothing;
     }
     const bool enlarge = mode_ == kEnlargeSecond;
-    // The first corner as it lies under the current view (the view may have scrolled).
-    const PixelPoint a = bandFirst(view);
-    const PixelPoint b = p;
-    const Point2 w1 = view.screenToWorld(a), w2 = view.screenToWorld(b);
+    // The first corner is taken from its stored section point (the view may have moved
+    // since, and the truncating transform does not map a pixel back onto itself left of
+    // and above the centre); the corners' pixel distances follow from the section points.
+    const Point2 w1 = firstWorld_, w2 = view.screenToWorld(p);
+    const double dpx = std::fabs(w1.x - w2.x) * view.scale();
+    const double dpy = std::fabs(w1.y - w2.y) * view.scale();
     view.setCentre((w1.x + w2.x) * 0.5, (w1.y + w2.y) * 0.5);
     // Both corners on one vertical or horizontal line: the scale would be infinite (or
     // zero); the view keeps its scale and only moves its centre.
-    degenerate_ = a.x == b.x || a.y == b.y;
+    degenerate_ = !(dpx >= 0.5) || !(dpy >= 0.5);
     if (!degenerate_) {
         if (enlarge) {
             view.setScale(std::min(view.imageWidth() / (1.2 * std::fabs(w1.x - w2.x)),
@@ -238,8 +240,7 @@ AreaZoom::Step AreaZoom::leftClick(ViewTransform& view, PixelPoint p)
             const Point2 q2 = view.screenToWorld(hw / 2, hh / 2);
             const double ax = std::fabs(q1.x - q2.x), by = std::fabs(q1.y - q2.y);
             if (ax > 0.0 && by > 0.0)
-                view.setScale(
-                    std::min(std::abs(a.x - b.x) / (1.2 * ax), std::abs(a.y - b.y) / (1.2 * by)));
+                view.setScale(std::min(dpx / (1.2 * ax), dpy / (1.2 * by)));
             else
                 degenerate_ = true;
         }

@@ -130,7 +130,7 @@ class AreaZoom {
 
   private:
     int mode_ = kIdle;
-    PixelPoint first_, current_;
+    PixelPoint current_;
     Point2 firstWorld_;
     bool degenerate_ = false;
 };

@@ -5,8 +5,10 @@
 #include <QTimer>
 
 #include <clocale>
+#include <cstdio>
 #include <filesystem>
 
+#include "analysis/calculation.h"
 #include "ui/main_window.h"
 
 int main(int argc, char** argv)
@@ -36,6 +38,11 @@ int main(int argc, char** argv)
         QStringLiteral("trigger the command NAME (objectName) after opening; "
                        "may be repeated"),
         QStringLiteral("NAME"));
+    QCommandLineOption calculate(
+        QStringLiteral("calculate"),
+        QStringLiteral("calculate the opened section at once, without message boxes (scripted "
+                       "pictures); the messages go to the standard error"));
+    parser.addOption(calculate);
     parser.addOption(screenshot);
     parser.addOption(size);
     parser.addOption(trigger);
@@ -50,14 +57,22 @@ int main(int argc, char** argv)
     } else {
         window.showMaximized();
     }
+    // In order, once the event loop runs: open the file, calculate, trigger the commands.
     const QStringList files = parser.positionalArguments();
-    if (!files.isEmpty()) {
-        QTimer::singleShot(0, &window, [&window, file = files.front()] {
-            window.openFile(QDir::current().absoluteFilePath(file));
-        });
-    }
+    const QString file = files.isEmpty() ? QString() : files.front();
     const QStringList actions = parser.values(trigger);
-    QTimer::singleShot(50, &window, [&window, actions] {
+    const bool calc = parser.isSet(calculate);
+    QTimer::singleShot(0, &window, [&window, file, actions, calc] {
+        if (!file.isEmpty()) window.openFile(QDir::current().absoluteFilePath(file));
+        if (calc) {
+            keltora::CalcOptions options;
+            options.workDir = window.startDirectory();
+            const keltora::CalcOutcome outcome =
+                keltora::runCalculation(window.sectionDocument().document(), options);
+            for (const keltora::Message& m : outcome.messages)
+                std::fprintf(stderr, "[%s] %s\n", m.caption.c_str(), m.text.c_str());
+            window.sectionDocument().notifyReplaced();
+        }
         for (const QString& name : actions)
             if (QAction* a = window.action(name)) a->trigger();
     });

