@@ -314,13 +314,12 @@ void writeBishopFiles(const std::filesystem::path& dir, const BishopCapture& cap
         messages.push_back({"not openned test_dmp.txt\n", "ERROR"});
 }
 
-CalcOutcome runBishop(SlopeModel& model, CalculationResults& results, const CalcOptions& options,
-                      CalculationObserver* observer)
+CalcOutcome runBishop(const SlopeModel& model, CalculationResults& results,
+                      const CalcOptions& options, CalculationObserver* observer)
 {
     CalcOutcome outcome;
     results.clear();
     results.validFlag = kResultsNone;
-    model.calcState = kResultsNone;
 
     const int method = model.conditions.method;
     if (method != kMethodBishop && method != kMethodBishopModified) {

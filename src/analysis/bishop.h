@@ -107,7 +107,7 @@ void writeBishopFiles(const std::filesystem::path& dir, const BishopCapture& cap
 
 // The run of method codes 2 and 4: guards, block polygons, search, the two files, the
 // critical result and the verdict.
-CalcOutcome runBishop(SlopeModel& model, CalculationResults& results, const CalcOptions& options,
-                      CalculationObserver* observer = nullptr);
+CalcOutcome runBishop(const SlopeModel& model, CalculationResults& results,
+                      const CalcOptions& options, CalculationObserver* observer = nullptr);
 
 } // namespace keltora

@@ -43,10 +43,12 @@ std::tm clockNow()
     return out;
 }
 
-void stampDateTime(SlopeModel& model, const std::tm& t)
+CalcStamp stampOf(const std::tm& t)
 {
-    model.calcDate = {(t.tm_year + 1900) % 100, t.tm_mon + 1, t.tm_mday};
-    model.calcTime = {t.tm_hour, t.tm_min, t.tm_sec};
+    CalcStamp s;
+    s.date = {(t.tm_year + 1900) % 100, t.tm_mon + 1, t.tm_mday};
+    s.time = {t.tm_hour, t.tm_min, t.tm_sec};
+    return s;
 }
 
 SafetyLabel labelFrom(const SlopeModel& model, const SlipResult& r)
@@ -230,11 +232,11 @@ int collectResults(const SlopeModel& model, CalculationResults& results,
     return static_cast<int>(results.labels.size());
 }
 
-void concludeRun(SlopeModel& model, CalculationResults& results, const CalcOptions& options,
+void concludeRun(const SlopeModel& model, CalculationResults& results, const CalcOptions& options,
                  CalcOutcome& outcome)
 {
-    stampDateTime(model, options.now ? *options.now : clockNow());
-    model.calcState = results.validFlag;
+    outcome.stamp = stampOf(options.now ? *options.now : clockNow());
+    outcome.calcState = results.validFlag;
     if (results.validFlag == kResultsValid) {
         const SheetPileMomentFunction pile = options.sheetPileMoment
                                                  ? options.sheetPileMoment
@@ -267,13 +269,12 @@ void concludeRun(SlopeModel& model, CalculationResults& results, const CalcOptio
     }
 }
 
-CalcOutcome runCircular(SlopeModel& model, CalculationResults& results, const CalcOptions& options,
-                        CalculationObserver* observer)
+CalcOutcome runCircular(const SlopeModel& model, CalculationResults& results,
+                        const CalcOptions& options, CalculationObserver* observer)
 {
     CalcOutcome outcome;
     results.clear();
     results.validFlag = kResultsNone;
-    model.calcState = kResultsNone;
 
     const int method = model.conditions.method;
     if (method != kMethodFellenius && method != kMethodTschebotarioff) {
@@ -305,13 +306,12 @@ CalcOutcome runCircular(SlopeModel& model, CalculationResults& results, const Ca
     return outcome;
 }
 
-CalcOutcome runCalculation(SlopeModel& model, CalculationResults& results,
-                           const CalcOptions& options, CalculationObserver* observer)
+CalcOutcome calculate(const SlopeModel& model, CalculationResults& results,
+                      const CalcOptions& options, CalculationObserver* observer)
 {
     try {
         if (auto refused = checkModelValues(model)) {
             results.clear();
-            model.calcState = kResultsNone;
             CalcOutcome outcome;
             outcome.status = -1;
             outcome.messages.push_back(*refused);
@@ -326,7 +326,6 @@ CalcOutcome runCalculation(SlopeModel& model, CalculationResults& results,
         }
     } catch (const std::exception& e) {
         results.clear();
-        model.calcState = kResultsNone;
         CalcOutcome outcome;
         outcome.status = -1;
         outcome.messages.push_back(
@@ -336,15 +335,46 @@ CalcOutcome runCalculation(SlopeModel& model, CalculationResults& results,
     }
 }
 
+CalculationRun calculate(const SlopeModel& model, const CalcOptions& options,
+                         CalculationObserver* observer)
+{
+    CalculationRun run;
+    run.results = std::make_shared<CalculationResults>();
+    run.outcome = calculate(model, *run.results, options, observer);
+    return run;
+}
+
+void applyCalculation(const CalcOutcome& outcome, SlopeModel& model)
+{
+    model.calcState = outcome.calcState;
+    if (outcome.stamp) {
+        model.calcDate = outcome.stamp->date;
+        model.calcTime = outcome.stamp->time;
+    }
+}
+
+void applyCalculation(const CalculationRun& run, Document& document)
+{
+    applyCalculation(run.outcome, document.model());
+    document.setResults(run.results ? run.results : std::make_shared<CalculationResults>());
+}
+
+CalcOutcome runCalculation(SlopeModel& model, CalculationResults& results,
+                           const CalcOptions& options, CalculationObserver* observer)
+{
+    const CalcOutcome outcome = calculate(model, results, options, observer);
+    applyCalculation(outcome, model);
+    return outcome;
+}
+
 CalcOutcome runCalculation(Document& document, const CalcOptions& options,
                            CalculationObserver* observer)
 {
     CalcOptions o = options;
     if (o.workDir.empty()) o.workDir = document.startDirectory();
-    auto results = std::make_shared<CalculationResults>();
-    CalcOutcome outcome = runCalculation(document.model(), *results, o, observer);
-    document.setResults(std::move(results));
-    return outcome;
+    const CalculationRun run = calculate(document.model(), o, observer);
+    applyCalculation(run, document);
+    return run.outcome;
 }
 
 } // namespace keltora

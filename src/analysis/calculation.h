@@ -1,8 +1,12 @@
 // The calculation command: checks the search settings, prepares the block polygons, runs
 // the method's search, builds the critical result and the label list, stamps the date and
-// time into the document and ends with the verdict against the allowable factor of safety.
+// time and ends with the verdict against the allowable factor of safety. The run reads the
+// model only; what it leaves for the document (results, results-valid flag, time stamp) is
+// handed back and written by a separate apply step, so that it can run on a worker thread.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <ctime>
 #include <filesystem>
 #include <functional>
@@ -39,13 +43,40 @@ struct CalcOptions {
 
 enum class Verdict { None, Ok, Out };
 
+// The calculation date (two-digit year, month, day) and time (hour, minute, second) as the
+// model stores them in calcDate and calcTime.
+struct CalcStamp {
+    std::array<int32_t, 3> date{};
+    std::array<int32_t, 3> time{};
+};
+
 struct CalcOutcome {
     int status = 0;                  // 0 = the search ran (with or without a result), -1 = refused
     Verdict verdict = Verdict::None; // None: no result (nothing stored, aborted, refused)
     MessageList messages;            // in the order they are to be shown; the verdict last
+    int calcState = kResultsNone;    // the results-valid flag the run leaves in the model
+    std::optional<CalcStamp> stamp;  // the run's date and time; empty when it was refused
 };
 
-// The command: runs the calculation of the document's method. Replaces `results`; sets
+// A finished run: its outcome and its results (never null), ready to be applied.
+struct CalculationRun {
+    CalcOutcome outcome;
+    std::shared_ptr<CalculationResults> results;
+};
+
+// The calculation of the model's method, reading the model only: replaces `results` and
+// returns the outcome with the results-valid flag and the time stamp. Never throws.
+CalcOutcome calculate(const SlopeModel& model, CalculationResults& results,
+                      const CalcOptions& options, CalculationObserver* observer = nullptr);
+CalculationRun calculate(const SlopeModel& model, const CalcOptions& options,
+                         CalculationObserver* observer = nullptr);
+
+// Writes what a run leaves in the model: calcState, and calcDate / calcTime when stamped.
+void applyCalculation(const CalcOutcome& outcome, SlopeModel& model);
+// The same into a document, together with the run's results, in one step.
+void applyCalculation(const CalculationRun& run, Document& document);
+
+// The command: calculate, then apply to the model. Replaces `results`; sets
 // model.calcState to the results-valid flag and stamps calcDate / calcTime. Never throws.
 CalcOutcome runCalculation(SlopeModel& model, CalculationResults& results,
                            const CalcOptions& options, CalculationObserver* observer = nullptr);
@@ -57,8 +88,8 @@ CalcOutcome runCalculation(Document& document, const CalcOptions& options,
                            CalculationObserver* observer = nullptr);
 
 // The circular run of method codes 0 and 1.
-CalcOutcome runCircular(SlopeModel& model, CalculationResults& results, const CalcOptions& options,
-                        CalculationObserver* observer = nullptr);
+CalcOutcome runCircular(const SlopeModel& model, CalculationResults& results,
+                        const CalcOptions& options, CalculationObserver* observer = nullptr);
 
 // The guard on the section's own values, run before every method: refuses a point,
 // soil value, load, reference line, sheet pile value or allowable factor that is not a
@@ -77,9 +108,9 @@ std::optional<Message> checkCircleSettings(const CircleSearchSettings& settings,
 int collectResults(const SlopeModel& model, CalculationResults& results,
                    const SheetPileMomentFunction& sheetPileMoment);
 
-// The end of every run after its search: date and time into the document, the critical
-// result and labels, the verdict message; model.calcState follows the results.
-void concludeRun(SlopeModel& model, CalculationResults& results, const CalcOptions& options,
+// The end of every run after its search: the date and time stamp and the results-valid
+// flag into the outcome, the critical result and labels, the verdict message.
+void concludeRun(const SlopeModel& model, CalculationResults& results, const CalcOptions& options,
                  CalcOutcome& outcome);
 
 } // namespace keltora

@@ -534,13 +534,12 @@ std::optional<Message> checkLineSettings(const SlopeModel& model, double maxLine
     return std::nullopt;
 }
 
-CalcOutcome runStraightSlip(SlopeModel& model, CalculationResults& results,
+CalcOutcome runStraightSlip(const SlopeModel& model, CalculationResults& results,
                             const CalcOptions& options, CalculationObserver* observer)
 {
     CalcOutcome outcome;
     results.clear();
     results.validFlag = kResultsNone;
-    model.calcState = kResultsNone;
 
     const int method = model.conditions.method;
     if (method != kMethodLineByAngle && method != kMethodLineBySegments) {

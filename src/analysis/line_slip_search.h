@@ -62,7 +62,7 @@ std::optional<Message> checkLineSettings(const SlopeModel& model,
 
 // The run of method codes 3 and 5: guards, block polygons, search, the critical result
 // (without any sheet pile moment: mry stays 0 for straight lines) and the verdict.
-CalcOutcome runStraightSlip(SlopeModel& model, CalculationResults& results,
+CalcOutcome runStraightSlip(const SlopeModel& model, CalculationResults& results,
                             const CalcOptions& options, CalculationObserver* observer = nullptr);
 
 } // namespace keltora

@@ -1,0 +1,61 @@
+// The result table viewer: per search level (one tab each) the smallest factor of safety
+// at every centre or start point, rows of y descending, columns of x in search order, the
+// level minimum in red.
+#pragma once
+
+#include <QDialog>
+#include <QSize>
+#include <memory>
+#include <vector>
+
+#include "edit/result_table.h"
+
+class QLabel;
+class QPushButton;
+class QTabBar;
+class QTableWidget;
+
+namespace keltora::ui {
+
+class ResultTableDialog : public QDialog {
+    Q_OBJECT
+  public:
+    // Entry of the window-size memory that this window uses.
+    static constexpr int kWindowSizeEntry = 13;
+    static constexpr QSize kDefaultSize{640, 460};
+
+    explicit ResultTableDialog(QWidget* parent = nullptr);
+
+    // Rebuilds the tabs (one per level with stored records) and fills the grid of the
+    // first tab. The results are only read.
+    void setResults(std::shared_ptr<const CalculationResults> results);
+
+    // Selects a tab (0-based) and fills the grid for its level.
+    void selectTab(int index);
+    const ResultTable& table() const { return table_; }
+    const std::vector<int>& levels() const { return levels_; }
+
+    QTabBar* tabBar() const { return tabs_; }
+    QTableWidget* grid() const { return grid_; }
+
+  signals:
+    // The user resized the window: the size to remember for the next opening.
+    void sizeChanged(QSize size);
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    void fillGrid(int tabIndex);
+
+    QTabBar* tabs_ = nullptr;
+    QTableWidget* grid_ = nullptr;
+    QLabel* note_ = nullptr;
+    QPushButton* close_ = nullptr;
+    std::shared_ptr<const CalculationResults> results_;
+    std::vector<int> levels_;
+    ResultTable table_;
+    bool filling_ = false;
+};
+
+} // namespace keltora::ui
