@@ -836,7 +836,7 @@ QUrl MainWindow::helpUrl() const
     const QString app = QCoreApplication::applicationDirPath();
     const QStringList candidates = {
         app + QStringLiteral("/manual/index.html"),
-        app + QStringLiteral("/../share/keltora/manual/index.html"),
+        app + QStringLiteral("/../share/doc/keltora/manual/index.html"),
         app + QStringLiteral("/../docs/manual/index.html"),
         fromPath(startDirectory_) + QStringLiteral("/docs/manual/index.html"),
     };
