@@ -27,6 +27,9 @@ class QMenu;
 
 namespace keltora::ui {
 
+class DialogDocument;
+class DialogHost;
+
 class MainWindow : public QMainWindow {
     Q_OBJECT
   public:
@@ -44,6 +47,10 @@ class MainWindow : public QMainWindow {
     // Several messages in one box (the caption of the first).
     void showMessages(const MessageList& messages);
     QuestionAsker& asker() { return *asker_; }
+    // The window and its document as the dialogs see them (main_window_dialogs.cpp): the
+    // edit modes open the block, coordinate and parallel-line dialogs with these.
+    DialogHost& dialogHost();
+    DialogDocument& dialogDocument();
     // Tests answer the questions and file dialogs themselves (not owned; null = the real
     // dialogs again).
     void setAsker(QuestionAsker* asker);
