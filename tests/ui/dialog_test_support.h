@@ -14,6 +14,7 @@
 #include <memory>
 #include <vector>
 
+#include "analysis/results.h"
 #include "test_support.h"
 #include "ui/dialog_host.h"
 
