@@ -20,6 +20,9 @@ namespace fs = std::filesystem;
 void ensureApplication()
 {
     static QGuiApplication* app = [] {
+        // Another suite of this binary may have created one already.
+        if (auto* existing = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+            return existing;
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
         static int argc = 1;
         static char name[] = "keltora_gui_tests";
@@ -53,7 +56,7 @@ ReportLayout sampleLayout(const fs::path& dir, SlopeModel& m)
         in.levels[0].push_back(r);
     }
     EXPECT_EQ(writeReportData(in, dir).status, 0);
-    FormLibrary forms(reportFormFolders(dir, {}, {}));
+    FormLibrary forms(reportFormFolders(dir, test::sourceDir() / "forms", {}));
     ReportLayout layout = layoutReport(dir, reportFilesInFolder(dir), forms);
     EXPECT_TRUE(layout.warnings.empty()) << layout.warnings.front();
     return layout;
