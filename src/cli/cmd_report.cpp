@@ -69,6 +69,7 @@ int runReport(const Args& argsIn)
     warnAboutValues(*model);
     if (!prepareWorkDir(workDir, "report")) return 2;
     if (pdf.empty()) pdf = (fs::path(workDir) / "report.pdf").string();
+    if (!outputPathUsable("report", pdf)) return 2;
     if (!outputsSpareInputs("report", {pdf}, {file}, fs::path(workDir))) return 2;
 
     CalcOptions options;
