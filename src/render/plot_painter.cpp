@@ -25,10 +25,15 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kFontReferencePixels = 100.0;
 
-// Sheet millimetres (y up) to device coordinates (y down).
+// Sheet millimetres (y up) to device coordinates (y down): the figure's own mapping, or
+// the caller's (the main view goes through its view transform).
 struct SheetMap {
     double k = 1.0, x0 = 0.0, y0 = 0.0; // device = (x0 + k x, y0 - k y)
-    QPointF operator()(Point2 p) const { return {x0 + k * p.x, y0 - k * p.y}; }
+    const FigureDeviceMap* custom = nullptr;
+    QPointF operator()(Point2 p) const
+    {
+        return custom ? custom->toDevice(p) : QPointF{x0 + k * p.x, y0 - k * p.y};
+    }
 };
 
 QFont referenceFont()
@@ -111,7 +116,38 @@ void drawMark(QPainter& p, const SheetMap& map, const FigureItem& it)
     }
 }
 
+void paintItems(QPainter& painter, const std::vector<FigureItem>& items, const SheetMap& map,
+                const std::function<QPen(const FigureItem&)>& penFor)
+{
+    const QFont font = referenceFont();
+    const double descent = QFontMetricsF(font).descent();
+    for (const FigureItem& it : items) {
+        painter.setPen(penFor(it));
+        switch (it.kind) {
+        case FigureItemKind::Line: painter.drawLine(map(it.p1), map(it.p2)); break;
+        case FigureItemKind::Arc: drawArc(painter, map, it); break;
+        case FigureItemKind::Arrow: drawArrow(painter, map, it); break;
+        case FigureItemKind::PointMark: drawMark(painter, map, it); break;
+        case FigureItemKind::Text: drawText(painter, map, it, font, descent); break;
+        }
+    }
+}
+
 } // namespace
+
+void paintFigureItems(QPainter& painter, const std::vector<FigureItem>& items,
+                      const FigureDeviceMap& map,
+                      const std::function<QPen(const FigureItem&)>& penFor)
+{
+    if (!map.toDevice || !penFor) return;
+    SheetMap sheet;
+    sheet.k = map.pixelsPerMm;
+    sheet.custom = &map;
+    painter.save();
+    painter.setBrush(Qt::NoBrush);
+    paintItems(painter, items, sheet, penFor);
+    painter.restore();
+}
 
 QString plotFontFamily()
 {
@@ -144,23 +180,14 @@ double paintPlot(QPainter& painter, const PlotDocument& doc, const QRectF& targe
         painter.drawRect(sheet);
     }
 
-    const QFont font = referenceFont();
-    const double descent = QFontMetricsF(font).descent();
-    for (const FigureItem& it : doc.items) {
+    paintItems(painter, doc.items, map, [&](const FigureItem& it) {
         const double widthMm =
             it.layer >= 1 && it.layer <= 16 ? doc.penWidth[static_cast<size_t>(it.layer)] : 0.13;
         QPen pen(options.ink, std::max(widthMm * map.k, options.minPenPixels));
         pen.setCapStyle(Qt::RoundCap);
         pen.setJoinStyle(Qt::RoundJoin);
-        painter.setPen(pen);
-        switch (it.kind) {
-        case FigureItemKind::Line: painter.drawLine(map(it.p1), map(it.p2)); break;
-        case FigureItemKind::Arc: drawArc(painter, map, it); break;
-        case FigureItemKind::Arrow: drawArrow(painter, map, it); break;
-        case FigureItemKind::PointMark: drawMark(painter, map, it); break;
-        case FigureItemKind::Text: drawText(painter, map, it, font, descent); break;
-        }
-    }
+        return pen;
+    });
     painter.restore();
     return map.k;
 }

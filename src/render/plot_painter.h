@@ -3,8 +3,13 @@
 #pragma once
 
 #include <QColor>
+#include <QPen>
+#include <QPointF>
 #include <QRectF>
 #include <QString>
+
+#include <functional>
+#include <vector>
 
 #include "render/plot_reader.h"
 
@@ -24,6 +29,21 @@ struct PlotPaintOptions {
 // aspect ratio kept and centred. Returns the device pixels per millimetre used.
 double paintPlot(QPainter& painter, const PlotDocument& doc, const QRectF& target,
                  const PlotPaintOptions& options = {});
+
+// How figure items reach device coordinates when the caller maps them itself (the main
+// view goes through its view transform): a paper millimetre point to a device point, and
+// the device pixels per millimetre for text heights, arc and mark radii.
+struct FigureDeviceMap {
+    std::function<QPointF(Point2)> toDevice;
+    double pixelsPerMm = 1.0;
+};
+
+// Paints figure items with the same primitives as paintPlot (texts in the figure font at
+// their height, arcs with their direction, arrows with their heads, point marks), each
+// with the pen `penFor` chooses for it.
+void paintFigureItems(QPainter& painter, const std::vector<FigureItem>& items,
+                      const FigureDeviceMap& map,
+                      const std::function<QPen(const FigureItem&)>& penFor);
 
 // The font family used for figure texts (IPAGothic, a fixed-pitch Japanese Gothic).
 QString plotFontFamily();

@@ -23,7 +23,10 @@ QApplication& app()
     static int argc = 1;
     static char name[] = "keltora_gui_tests";
     static char* argv[] = {name, nullptr};
-    static QApplication* a = new QApplication(argc, argv);
+    // Another suite of this binary may have created it already.
+    static QApplication* a = qobject_cast<QApplication*>(QCoreApplication::instance())
+                                 ? qobject_cast<QApplication*>(QCoreApplication::instance())
+                                 : new QApplication(argc, argv);
     return *a;
 }
 

@@ -20,6 +20,9 @@ namespace fs = std::filesystem;
 void ensureApplication()
 {
     static QGuiApplication* app = [] {
+        // Another suite of this binary may have created one already.
+        if (auto* existing = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+            return existing;
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
         static int argc = 1;
         static char name[] = "keltora_gui_tests";
