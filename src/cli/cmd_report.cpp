@@ -100,8 +100,8 @@ int runReport(const Args& argsIn)
     const std::vector<std::string> files = report.reportStatus == 0
                                                ? reportFilesInFolder(workDir)
                                                : std::vector<std::string>{"SB_CHECK.PDT"};
-    const int code = exitCodeOf(outcome);
 #ifdef KELTORA_HAVE_RENDER
+    const int code = exitCodeOf(outcome);
     if (!renderPdf(workDir, files, pdf)) return 2;
     if (code == 2)
         std::fprintf(stderr, "keltora report: no calculation result: the report holds the "
