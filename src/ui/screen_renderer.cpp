@@ -333,7 +333,10 @@ void drawBlockCentres(Canvas& c, const SlopeModel& m)
         c.pen(col::aqua);
         c.line(at - QPointF(2, 0), at + QPointF(3, 0));
         c.line(at - QPointF(0, 2), at + QPointF(0, 3));
-        c.text(QPointF(at.x() + 4, at.y() + 1), QString::number(b.number), col::aqua);
+        // The number sits above left of the cross: the soil label starts at the block's
+        // inner point and runs right and down from it.
+        const QString n = QString::number(b.number);
+        c.text(QPointF(at.x() - c.textWidth(n) - 3, at.y() - kLabelPixels - 2), n, col::aqua);
     }
 }
 
