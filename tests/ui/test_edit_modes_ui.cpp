@@ -276,5 +276,53 @@ TEST(EditModesUi, SafetyLabelsAndAutomaticSwitching)
     EXPECT_EQ(f.model().display.showFrame, 0);
 }
 
+TEST(EditModesUi, XyButtonAndParallelDistanceThroughTheDialogs)
+{
+    ModesFixture f;
+    std::vector<DialogKind> opened;
+    f.modes->setDialogOpener([&opened](DialogRequest& r) {
+        opened.push_back(r.kind);
+        if (r.kind == DialogKind::PointCoordinates) r.position = {45, 15};
+        if (r.kind == DialogKind::ParallelOffset) {
+            if (opened.size() > 2) return false; // the second distance is cancelled
+            r.offset = 2.5;
+        }
+        return true;
+    });
+    f.command("PAdd");
+    f.command("BitBtnXY");
+    EXPECT_EQ(f.model().pointCount, 9);
+    EXPECT_DOUBLE_EQ(f.model().points[8].x, 45);
+    EXPECT_TRUE(f.asker.questions.empty()); // the dialog is the confirmation
+
+    f.command("PLine");
+    f.left(30, 10.1); // line 5-2 (y = 10)
+    EXPECT_EQ(f.window->guideText(),
+              "平行線を追加する位置をマウス(左)で選択してください。マウス(右)：取り消し");
+    f.left(30, 15); // above line 5-2 (y = 10): a parallel at y = 12.5
+    EXPECT_EQ(f.model().pointCount, 11);
+    EXPECT_NEAR(f.model().points[10].y, 12.5, 1e-9);
+    EXPECT_EQ(opened.size(), 3u);
+    EXPECT_EQ(f.window->guideText(),
+              "平行線を作図する線分をマウス(左)で選択してください。マウス(右)：取り消し");
+}
+
+TEST(EditModesUi, ConnectionCheckDrawsOverTheViewUntilTheNextChange)
+{
+    ModesFixture f;
+    f.command("Kessen");
+    QImage shot = f.view().grab().toImage();
+    // The grid is gone (black background); the point marks are aqua squares.
+    EXPECT_EQ(shot.pixelColor(f.pixel(60, 5)), QColor(0, 255, 255));
+    EXPECT_EQ(shot.pixelColor(f.pixel(60, 15)), QColor(0, 0, 0));
+    f.command("BlkCheck");
+    shot = f.view().grab().toImage();
+    EXPECT_EQ(shot.pixelColor(f.pixel(30, 0)), QColor(255, 255, 255)); // a closed region's line
+    f.command("Name");
+    f.left(30, 5);
+    shot = f.view().grab().toImage();
+    EXPECT_NE(shot.pixelColor(f.pixel(30, 0)), QColor(255, 255, 255));
+}
+
 } // namespace
 } // namespace keltora
