@@ -6,9 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 
 #include <cstdlib>
 
@@ -322,6 +327,34 @@ TEST(EditModesUi, ConnectionCheckDrawsOverTheViewUntilTheNextChange)
     f.left(30, 5);
     shot = f.view().grab().toImage();
     EXPECT_NE(shot.pixelColor(f.pixel(30, 0)), QColor(255, 255, 255));
+}
+
+TEST(EditModesUi, BlockAddedThroughTheBlockDialog)
+{
+    ModesFixture f;
+    // Fill the modal block dialog once it is shown: W = 19, a structure block.
+    QTimer::singleShot(0, [] {
+        QWidget* d = QApplication::activeModalWidget();
+        ASSERT_NE(d, nullptr);
+        const auto edits = d->findChildren<QLineEdit*>();
+        ASSERT_FALSE(edits.empty());
+        edits[0]->setText(QStringLiteral("19.5"));
+        edits[2]->setText(QStringLiteral("3.0")); // K: not kept by a structure block
+        for (QRadioButton* r : d->findChildren<QRadioButton*>())
+            if (r->text() == QStringLiteral("構造物ブロック")) r->setChecked(true);
+        qobject_cast<QDialog*>(d)->accept();
+    });
+    f.command("BAdd");
+    f.left(12, 3);
+    ASSERT_EQ(f.model().blockCount, 3);
+    const SoilBlock& b = f.model().blocks[2];
+    EXPECT_EQ(b.number, 2);
+    EXPECT_DOUBLE_EQ(b.unitWeight, 19.5);
+    EXPECT_EQ(b.kind, kStructureBlock);
+    EXPECT_DOUBLE_EQ(b.cohesionGradient, 0.0);
+    EXPECT_NEAR(b.seed.x, 12, 0.5);
+    EXPECT_EQ(b.labelMode, -1);
+    EXPECT_EQ(f.model().calcState, 0);
 }
 
 } // namespace
