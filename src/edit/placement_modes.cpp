@@ -1,10 +1,12 @@
-// Placing the frame, title and labels of the calculation figure with the mouse.
+// Placing the frame, title and labels of the calculation figure with the mouse, and the
+// captions of the placement menus.
 #include "edit/placement_modes.h"
 
 #include <cmath>
 
 #include "edit/block_modes.h"
 #include "edit/picking.h"
+#include "model/c_format.h"
 #include "output/figure.h"
 
 namespace keltora {
@@ -203,6 +205,84 @@ void PlacementModes::addMarks(const EditSession& s, const EditContext& c, Marks&
         const SafetyLabel& l = (*c.labels)[static_cast<size_t>(s.picked)];
         m.points.push_back({{l.cx, l.cy}, MarkColour::Highlight});
     }
+}
+
+MenuState refreshMenus(SlopeModel& model, bool results, bool* changed)
+{
+    bool wrote = false;
+    auto set = [&wrote](int32_t& field, int32_t value) {
+        wrote = assignIfChanged(field, value) || wrote;
+    };
+    MenuState st;
+    st.results = results;
+    DisplaySettings& d = model.display;
+    if (d.autoSwitch == 1) {
+        int32_t* all[] = {&d.showGrid,           &d.autoSwitch,         &d.showPointNames,
+                          &d.showBoundaryLines,  &d.showUncutLines,     &d.showArcLimitLines,
+                          &d.showArcLimitPoints, &d.showBlockCentres,   &d.showFrame,
+                          &d.showCircleCentres,  &d.showSlipSurfaces,   &d.showSoilInfo,
+                          &d.showSurcharge,      &d.showForces,         &d.showCohesionLine,
+                          &d.showSheetPile,      &d.showPassivePressure};
+        if (!results) {
+            for (int32_t* f : all)
+                set(*f, f == &d.showGrid || f == &d.autoSwitch || f == &d.showPointNames ||
+                                f == &d.showBoundaryLines || f == &d.showUncutLines ||
+                                f == &d.showArcLimitLines || f == &d.showArcLimitPoints ||
+                                f == &d.showBlockCentres || f == &d.showCircleCentres ||
+                                f == &d.showCohesionLine || f == &d.showSheetPile
+                            ? 1
+                            : 0);
+        } else {
+            for (int32_t* f : all)
+                set(*f, f == &d.showGrid || f == &d.showPointNames || f == &d.showUncutLines ||
+                                f == &d.showArcLimitLines || f == &d.showArcLimitPoints ||
+                                f == &d.showCohesionLine
+                            ? 0
+                            : 1);
+        }
+    }
+
+    const CalcConditions& k = model.conditions;
+    bool anyStrip = false;
+    for (int i = 0; i < kSurchargeStrips; ++i) {
+        const auto u = static_cast<size_t>(i);
+        const double ql = k.surchargeQmin[u], qr = k.surchargeQmax[u];
+        MenuItemState& left = st.surcharge[u * 2];
+        MenuItemState& right = st.surcharge[u * 2 + 1];
+        left.caption = cformat("(%dL)%8.3f", i + 1, ql);
+        right.caption = cformat("(%dR)%8.3f", i + 1, qr);
+        left.visible = ql >= kTolBreakpoint;
+        right.visible = qr >= kTolBreakpoint;
+        if (ql > kTolCoincident && std::fabs(ql - qr) < kTolCoincident) {
+            left.caption = cformat("(%dB)%8.3f", i + 1, ql);
+            right.visible = false;
+        }
+        if (!left.visible) set(model.draw.surchargeLabelMode[0][u], -1);
+        if (!right.visible) set(model.draw.surchargeLabelMode[1][u], -1);
+        if (!(ql < kTolLoop && qr < kTolBreakpoint)) anyStrip = true;
+    }
+    st.surchargeMenu = anyStrip;
+
+    bool anyForce = false;
+    for (int i = 0; i < kHorizontalForces; ++i) {
+        const double h = k.forceH[static_cast<size_t>(i)];
+        st.forces[static_cast<size_t>(i)] = {cformat("(%d)%8.3f", i + 1, h), h >= kTolBreakpoint};
+        if (!(h < kTolLoop)) anyForce = true;
+    }
+    st.forceMenu = anyForce;
+
+    const SheetPileSettings& sp = model.sheetPile;
+    for (int r = 0; r < kMaxPassiveRows; ++r) {
+        const auto u = static_cast<size_t>(r);
+        const double q = sp.passiveIntensity[u];
+        st.passive[u].caption = cformat("%8.3f", q);
+        st.passive[u].visible =
+            r < sp.passiveCount && q >= kTolBreakpoint &&
+            (r == 0 || std::fabs(q - sp.passiveIntensity[u - 1]) >= kTolBreakpoint);
+    }
+    st.passiveMenu = sp.passiveCount > 0;
+    if (changed) *changed = wrote;
+    return st;
 }
 
 } // namespace keltora

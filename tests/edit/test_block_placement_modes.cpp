@@ -1,5 +1,5 @@
-// Block modes (add with the dialog, move, copy, delete, edit) and the placement of figure
-// elements against the frame rectangle.
+// Block modes (add with the dialog, move, copy, delete, edit), the placement of figure
+// elements against the frame rectangle, and the menu refresh with its display presets.
 #include <gtest/gtest.h>
 
 #include "edit/placement_modes.h"
@@ -238,4 +238,73 @@ TEST(Placement, SafetyLabelsAndAdditionalCirclesBelongToTheResults)
     b.withLabels = false; // no valid results: nothing to pick
     b.left(1, 0);
     EXPECT_EQ(b.labels[0].showCircle, 1);
+}
+
+TEST(MenuRefresh, AutomaticSwitchingFollowsTheResults)
+{
+    EditBench b;
+    SlopeModel& m = *b.model;
+    bool changed = false;
+    MenuState st = refreshMenus(m, true, &changed);
+    EXPECT_TRUE(changed);
+    EXPECT_TRUE(st.results);
+    EXPECT_EQ(m.display.showGrid, 0);
+    EXPECT_EQ(m.display.showPointNames, 0);
+    EXPECT_EQ(m.display.showFrame, 1);
+    EXPECT_EQ(m.display.showSoilInfo, 1);
+    EXPECT_EQ(m.display.autoSwitch, 1);
+    refreshMenus(m, true, &changed);
+    EXPECT_FALSE(changed);
+
+    st = refreshMenus(m, false);
+    EXPECT_FALSE(st.results);
+    EXPECT_EQ(m.display.showGrid, 1);
+    EXPECT_EQ(m.display.showFrame, 0);
+    EXPECT_EQ(m.display.showPassivePressure, 0);
+    EXPECT_EQ(m.display.showSheetPile, 1);
+
+    m.display.autoSwitch = 0; // off: the user's switches stay
+    m.display.showFrame = 1;
+    refreshMenus(m, false);
+    EXPECT_EQ(m.display.showFrame, 1);
+}
+
+TEST(MenuRefresh, UniformSurchargeOffersOneItem)
+{
+    EditBench b;
+    SlopeModel& m = *b.model;
+    m.conditions.surchargeQmin = {10, 5, 0};
+    m.conditions.surchargeQmax = {10, 8, 0};
+    const MenuState st = refreshMenus(m, false);
+    EXPECT_TRUE(st.surchargeMenu);
+    EXPECT_EQ(st.surcharge[0].caption, "(1B)  10.000");
+    EXPECT_TRUE(st.surcharge[0].visible);
+    EXPECT_FALSE(st.surcharge[1].visible);
+    EXPECT_EQ(m.draw.surchargeLabelMode[1][0], -1); // the hidden right-end item
+    EXPECT_EQ(st.surcharge[2].caption, "(2L)   5.000");
+    EXPECT_EQ(st.surcharge[3].caption, "(2R)   8.000");
+    EXPECT_TRUE(st.surcharge[3].visible);
+    EXPECT_EQ(m.draw.surchargeLabelMode[1][1], 1);
+    EXPECT_FALSE(st.surcharge[4].visible);
+    EXPECT_EQ(m.draw.surchargeLabelMode[0][2], -1);
+    EXPECT_FALSE(st.forceMenu);
+
+    m.conditions.surchargeQmin = {0, 0, 0};
+    m.conditions.surchargeQmax = {0, 0, 0};
+    m.conditions.forceH = {0, 12.5, 0};
+    m.sheetPile.passiveCount = 3;
+    m.sheetPile.passiveIntensity[0] = 5;
+    m.sheetPile.passiveIntensity[1] = 5;
+    m.sheetPile.passiveIntensity[2] = 7;
+    const MenuState st2 = refreshMenus(m, false);
+    EXPECT_FALSE(st2.surchargeMenu);
+    EXPECT_TRUE(st2.forceMenu);
+    EXPECT_EQ(st2.forces[1].caption, "(2)  12.500");
+    EXPECT_TRUE(st2.forces[1].visible);
+    EXPECT_FALSE(st2.forces[0].visible);
+    EXPECT_TRUE(st2.passiveMenu);
+    EXPECT_TRUE(st2.passive[0].visible);
+    EXPECT_FALSE(st2.passive[1].visible); // same intensity as the row before
+    EXPECT_TRUE(st2.passive[2].visible);
+    EXPECT_FALSE(st2.passive[3].visible);
 }
