@@ -12,7 +12,7 @@
 #include <memory>
 
 #include "analysis/calculation.h"
-#include "edit/screen_display.h"
+#include "edit/placement_modes.h"
 #include "model/sdw_file.h"
 #include "ui/screen_renderer.h"
 
@@ -63,7 +63,7 @@ void redraw(benchmark::State& state, bool results)
 {
     ensureApp();
     Scene& s = scene();
-    applyDisplayPresets(s.model->display, results);
+    refreshMenus(*s.model, results);
     const CalculationResults* r = results ? s.results.get() : nullptr;
     s.figure = ui::composeScreenFigure(*s.model, r);
     QImage image(1920, 1080, QImage::Format_RGB32);
@@ -77,14 +77,20 @@ void redraw(benchmark::State& state, bool results)
     }
 }
 
-void BM_RedrawWithResults(benchmark::State& state) { redraw(state, true); }
-void BM_RedrawInput(benchmark::State& state) { redraw(state, false); }
+void BM_RedrawWithResults(benchmark::State& state)
+{
+    redraw(state, true);
+}
+void BM_RedrawInput(benchmark::State& state)
+{
+    redraw(state, false);
+}
 
 void BM_ComposeScreenFigure(benchmark::State& state)
 {
     ensureApp();
     Scene& s = scene();
-    applyDisplayPresets(s.model->display, true);
+    refreshMenus(*s.model, true);
     for (auto _ : state) {
         Figure f = ui::composeScreenFigure(*s.model, s.results.get());
         benchmark::DoNotOptimize(f.items.data());

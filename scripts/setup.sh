@@ -6,7 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(g++ make cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
-          qt6-base-dev qt6-svg-dev libgl-dev fonts-ipafont-gothic poppler-utils)
+          qt6-base-dev qt6-svg-dev libgl-dev fonts-ipafont-gothic poppler-utils
+          dpkg-dev file cmark-gfm desktop-file-utils libxml2-utils shared-mime-info groff-base)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

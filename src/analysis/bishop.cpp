@@ -55,7 +55,8 @@ class BishopTerms final : public SliceTerms {
 };
 
 // Forwards everything to the caller's observer and remembers, in the order of the serial
-// search, which grid computation and centre were stored last.
+// search, the grid computation and centre that evaluated a mass last (a centre whose
+// radius range is empty evaluates none and is passed over).
 class LastCentreObserver final : public CalculationObserver {
   public:
     LastCentreObserver(CalculationObserver* inner, const CalculationResults& results)
@@ -75,10 +76,14 @@ class LastCentreObserver final : public CalculationObserver {
     }
     void centreDone(long long done, long long total) override
     {
-        have = true;
-        grid = current_;
-        gridIndex = currentIndex_;
-        centre = done - 1;
+        // The store has counted this centre's masses before it reports the centre done.
+        if (results_.massesEvaluated > massesSeen_) {
+            massesSeen_ = results_.massesEvaluated;
+            have = true;
+            grid = current_;
+            gridIndex = currentIndex_;
+            centre = done - 1;
+        }
         if (inner_) inner_->centreDone(done, total);
     }
     bool abortRequested() override { return inner_ && inner_->abortRequested(); }
@@ -93,6 +98,7 @@ class LastCentreObserver final : public CalculationObserver {
     const CalculationResults& results_;
     SearchGrid current_;
     int currentIndex_ = 0;
+    long long massesSeen_ = 0;
 };
 
 void appendDouble(std::string& out, double v)
@@ -210,8 +216,7 @@ int finishBishopMass(const PreparedSection& section, MassState& mass,
 
     r.f = kNoSafetyFactor;
     if (!mass.invalid && ended && std::isfinite(f1)) {
-        const double p = std::pow(10.0, section.decimals);
-        const double f = std::floor(f1 * p + 0.1 / p) / p;
+        const double f = cutSafetyFactor(f1, section.decimals);
         if (std::isfinite(f)) r.f = f; // no lower guard: a small f is kept as it is
     }
     if (iteration) {
@@ -335,6 +340,7 @@ CalcOutcome runBishop(const SlopeModel& model, CalculationResults& results,
 
     const auto polygons = std::make_unique<PolygonTable>(buildPolygonTable(model));
     const auto evaluator = std::make_unique<BishopEvaluator>(model, *polygons);
+    appendOutsideBlockWarnings(model, *polygons, outcome.messages);
 
     CircleSearchOptions searchOptions;
     searchOptions.workDir = options.workDir;

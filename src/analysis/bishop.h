@@ -95,7 +95,8 @@ std::string formatBishopRecord(const SlipResult& r);
 
 // The circle search driven by the Bishop settings and evaluator. *last receives the
 // slices and trace of the last mass evaluated in the order of the serial search (also
-// when centres run in parallel, and up to the abort point). Returns 0, or -1 when aborted.
+// when centres run in parallel, up to the abort point, and when the last centres have no
+// circle). Returns 0, or -1 when aborted.
 int runBishopSearch(const SlopeModel& model, const BishopEvaluator& evaluator,
                     const CircleSearchOptions& options, CalculationResults& results,
                     CalculationObserver* observer, MessageList& messages, BishopCapture& last);

@@ -223,7 +223,9 @@ int collectResults(const SlopeModel& model, CalculationResults& results,
         c.mry = sheetPileMoment(model, c.cx, c.cy, c.rr);
     c.mr = c.mrf + c.mrc + c.mry;
     c.md = c.mdw + c.mdh + c.mdk;
-    c.f = safetyFactorFrom(c.mr, c.md, model.draw.decimals[kDecSafetyFactor]);
+    // A mass the search marked invalid keeps its kNoSafetyFactor: its sums are partial.
+    c.f = best->valid == 0 ? kNoSafetyFactor
+                           : safetyFactorFrom(c.mr, c.md, model.draw.decimals[kDecSafetyFactor]);
     // The Bishop and straight-line factors have no lower guard: a stored factor at or
     // below zero must not come back as "no factor of safety" (and the verdict as OK).
     if (c.f == kNoSafetyFactor && best->f < kNoSafetyFactor) c.f = best->f;
@@ -295,6 +297,7 @@ CalcOutcome runCircular(const SlopeModel& model, CalculationResults& results,
     // Blocks without a closed outline take no part in the calculation.
     const auto polygons = std::make_unique<PolygonTable>(buildPolygonTable(model));
     const std::unique_ptr<CircleEvaluator> evaluator = factory(model, *polygons);
+    appendOutsideBlockWarnings(model, *polygons, outcome.messages);
 
     CircleSearchOptions searchOptions;
     searchOptions.workDir = options.workDir;

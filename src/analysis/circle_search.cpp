@@ -3,17 +3,13 @@
 #include "analysis/circle_search.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
-#include <condition_variable>
 #include <cstdint>
-#include <cstdio>
-#include <exception>
 #include <limits>
-#include <memory>
-#include <mutex>
-#include <thread>
 
+#include "analysis/dump_file.h"
+#include "analysis/ordered_runner.h"
+#include "geometry/primitives.h"
 #include "model/c_format.h"
 
 namespace keltora {
@@ -22,18 +18,6 @@ namespace {
 // Masses whose ends were never moved have no slice.
 constexpr double kNoSliceRight = -999999.0;
 constexpr double kNoSliceLeft = 999999.0;
-// How many centres the workers may run ahead of the store.
-constexpr long long kLookAhead = 256;
-constexpr std::size_t kDumpBuffer = 1 << 18;
-
-bool pointAt(const SlopeModel& model, int number, Point2& p)
-{
-    if (number < 0 || number >= kMaxPoints) return false;
-    const TerrainPoint& tp = model.points[static_cast<std::size_t>(number)];
-    if (tp.number < 0) return false;
-    p = {tp.x, tp.y};
-    return true;
-}
 
 double distance(double ax, double ay, double bx, double by)
 {
@@ -58,14 +42,15 @@ double segmentDistance(Point2 a, Point2 b, double cx, double cy)
 bool limitLineDistance(const SlopeModel& model, const TerrainLine& line, double cx, double cy,
                        double& d)
 {
-    Point2 a, b;
-    if (!pointAt(model, line.startPoint, a)) return false;
+    const std::optional<Point2> a = terrainPoint(model, line.startPoint);
+    if (!a) return false;
     if (line.startPoint == line.endPoint) {
-        d = std::fabs(a.y - cy);
+        d = std::fabs(a->y - cy);
         return true;
     }
-    if (!pointAt(model, line.endPoint, b)) return false;
-    d = segmentDistance(a, b, cx, cy);
+    const std::optional<Point2> b = terrainPoint(model, line.endPoint);
+    if (!b) return false;
+    d = segmentDistance(*a, *b, cx, cy);
     return true;
 }
 
@@ -87,17 +72,6 @@ double axisCount(double lo, double hi, double step)
     const double n = std::floor((hi + kTolLoop - lo) / step) + 1.0;
     if (std::isnan(n)) return std::numeric_limits<double>::infinity();
     return std::max(n, 0.0);
-}
-
-// The dump is a text file with CR LF line ends.
-void appendCrLf(std::string& out, const std::string& text)
-{
-    std::size_t pos = 0;
-    for (std::size_t nl; (nl = text.find('\n', pos)) != std::string::npos; pos = nl + 1) {
-        out.append(text, pos, nl - pos);
-        out += "\r\n";
-    }
-    out.append(text, pos, std::string::npos);
 }
 
 // Appends v as printf("%<width>.3f") prints it in the "C" locale, for |v| < 1e12 (NaN
@@ -141,57 +115,6 @@ bool appendFixed3(std::string& out, double v, int width)
     return true;
 }
 
-// One grid's dump file, written through a buffer. A file that cannot be created or
-// written is reported once; the search goes on without it.
-class DumpFile {
-  public:
-    DumpFile(const std::filesystem::path& path, std::string name, MessageList& messages)
-        : name_(std::move(name)), messages_(messages)
-    {
-        file_ = std::fopen(path.c_str(), "wb");
-        if (!file_) {
-            fail();
-            return;
-        }
-        buffer_ = std::make_unique<char[]>(kDumpBuffer);
-        std::setvbuf(file_, buffer_.get(), _IOFBF, kDumpBuffer);
-    }
-    ~DumpFile() { close(); }
-    DumpFile(const DumpFile&) = delete;
-    DumpFile& operator=(const DumpFile&) = delete;
-
-    void write(const std::string& bytes)
-    {
-        if (!file_ || bytes.empty()) return;
-        if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) fail();
-    }
-
-    void close()
-    {
-        if (!file_) return;
-        const bool ok = std::fclose(file_) == 0;
-        file_ = nullptr;
-        if (!ok) fail();
-    }
-
-  private:
-    void fail()
-    {
-        if (failed_) return;
-        failed_ = true;
-        const Message m{"ダンプファイル " + name_ + " を書き込めませんでした。", "ERROR"};
-        for (const Message& old : messages_)
-            if (old.text == m.text) return;
-        messages_.push_back(m);
-    }
-
-    std::string name_;
-    MessageList& messages_;
-    std::FILE* file_ = nullptr;
-    std::unique_ptr<char[]> buffer_;
-    bool failed_ = false;
-};
-
 // What the evaluation of one centre hands to the store: the masses the store keeps, in
 // walk order, and their dump lines.
 struct CentreWork {
@@ -226,9 +149,6 @@ class Search {
     enum class GridEnd { Done, Aborted };
 
     GridEnd computeGrid(int g, const SearchGrid& grid, int grids);
-    GridEnd walkSerial(int g, const GridLayout& layout, const std::vector<SliceBreaks>& breaks);
-    GridEnd walkParallel(int g, const GridLayout& layout, const std::vector<SliceBreaks>& breaks,
-                         int threads);
     void evaluateCentre(int g, double cx, double cy, const SliceBreaks& breaks, CentreWork& work,
                         std::vector<EvaluatedMass>& scratch) const;
     void storeCentre(int g, CentreWork& work, DumpFile& dump);
@@ -238,7 +158,6 @@ class Search {
         if (observer_) observer_->setLine(n, text);
     }
     bool tooLarge(const SearchGrid& grid) const;
-    int threadCount() const;
 
     const SlopeModel& model_;
     const CircleSearchSettings& settings_;
@@ -247,16 +166,8 @@ class Search {
     CalculationResults& results_;
     CalculationObserver* observer_;
     MessageList& messages_;
-    DumpFile* dump_ = nullptr;
     double circlesSoFar_ = 0.0;
 };
-
-int Search::threadCount() const
-{
-    int n = options_.threads;
-    if (n <= 0) n = static_cast<int>(std::thread::hardware_concurrency());
-    return std::clamp(n, 1, 256);
-}
 
 bool Search::tooLarge(const SearchGrid& grid) const
 {
@@ -268,17 +179,7 @@ bool Search::tooLarge(const SearchGrid& grid) const
 int Search::run()
 {
     results_.clear();
-    const std::filesystem::path dir = options_.workDir.empty() ? "." : options_.workDir;
-    for (int g = 0; g < kMaxGrids; ++g) {
-        for (const std::string& name :
-             {cformat("ANSWER%d.DMP", g + 1), cformat("answer%d.dmp", g + 1)}) {
-            std::error_code ec;
-            std::filesystem::remove(dir / name, ec);
-            if (ec)
-                messages_.push_back(
-                    {"古いダンプファイル " + name + " を削除できませんでした。", "ERROR"});
-        }
-    }
+    removeOldDumps(options_.workDir.empty() ? "." : options_.workDir, messages_);
 
     const int grids = std::clamp(static_cast<int>(settings_.finestGrid), 1, kMaxGrids);
     const bool extend = settings_.firstGridExtension == 1;
@@ -374,8 +275,7 @@ Search::GridEnd Search::computeGrid(int g, const SearchGrid& grid, int grids)
     results_.gridsRun = std::max(results_.gridsRun, g + 1);
 
     const std::filesystem::path dir = options_.workDir.empty() ? "." : options_.workDir;
-    DumpFile dump(dir / dumpFileName(g), dumpFileName(g), messages_);
-    dump_ = &dump;
+    DumpFile dump(dir, g, messages_);
 
     line(1, cformat("計算次数=%2d    最大次数=%2d   ", g + 1, grids));
     line(2, cformat("円形中心　X =%8.3f ～%8.3f (step%8.3f )   ", grid.xmin, grid.xmax, grid.dx));
@@ -398,13 +298,24 @@ Search::GridEnd Search::computeGrid(int g, const SearchGrid& grid, int grids)
         for (double cx : layout.columns)
             breaks.push_back(evaluator_.buildSliceBreaks(cx));
 
-    const int threads = threadCount();
-    const GridEnd end = threads > 1 && layout.centres() > 1
-                            ? walkParallel(g, layout, breaks, threads)
-                            : walkSerial(g, layout, breaks);
+    // Centres in parallel, stored in the order of the serial walk (cx ascending, cy
+    // descending).
+    const long long n = layout.centres();
+    const auto rows = static_cast<long long>(layout.rows.size());
+    auto eval = [&](long long i, CentreWork& work, std::vector<EvaluatedMass>& scratch) {
+        const auto col = static_cast<std::size_t>(i / rows);
+        evaluateCentre(g, layout.columns[col], layout.rows[static_cast<std::size_t>(i % rows)],
+                       breaks[col], work, scratch);
+    };
+    auto store = [&](long long i, CentreWork& work) {
+        storeCentre(g, work, dump);
+        if (observer_) observer_->centreDone(i + 1, n);
+    };
+    auto abort = [&](long long i) { return abortAtCentre(layout, i); };
+    const bool done = runInOrder<CentreWork, std::vector<EvaluatedMass>>(
+        n, workerThreads(options_.threads), eval, store, abort);
     dump.close();
-    dump_ = nullptr;
-    return end;
+    return done ? GridEnd::Done : GridEnd::Aborted;
 }
 
 bool Search::abortAtCentre(const GridLayout& layout, long long i)
@@ -465,120 +376,6 @@ void Search::storeCentre(int g, CentreWork& work, DumpFile& dump)
     line(7, cformat("　　　　　　　　　Ｒ=%8.3f        ", minimum.rr));
 }
 
-Search::GridEnd Search::walkSerial(int g, const GridLayout& layout,
-                                   const std::vector<SliceBreaks>& breaks)
-{
-    const long long n = layout.centres();
-    const auto rows = static_cast<long long>(layout.rows.size());
-    std::vector<EvaluatedMass> scratch;
-    for (long long i = 0; i < n; ++i) {
-        if (abortAtCentre(layout, i)) return GridEnd::Aborted;
-        const auto col = static_cast<std::size_t>(i / rows);
-        CentreWork work;
-        evaluateCentre(g, layout.columns[col], layout.rows[static_cast<std::size_t>(i % rows)],
-                       breaks[col], work, scratch);
-        storeCentre(g, work, *dump_);
-        if (observer_) observer_->centreDone(i + 1, n);
-    }
-    return GridEnd::Done;
-}
-
-// Workers take centres in order from a shared counter and evaluate them into their own
-// slots; this thread stores the slots strictly in centre order, so everything that depends
-// on order (tables, dumps, minima, ties, the abort point) is that of the serial walk.
-Search::GridEnd Search::walkParallel(int g, const GridLayout& layout,
-                                     const std::vector<SliceBreaks>& breaks, int threads)
-{
-    struct Slot {
-        CentreWork work;
-        std::exception_ptr error;
-        bool ready = false; // guarded by mutex
-    };
-    const long long n = layout.centres();
-    const auto rows = static_cast<long long>(layout.rows.size());
-    // A ring of slots: a worker fills slot i % kLookAhead only once centre i - kLookAhead
-    // has been stored.
-    std::vector<Slot> slots(static_cast<std::size_t>(std::min(n, kLookAhead)));
-    auto slotOf = [&](long long i) -> Slot& {
-        return slots[static_cast<std::size_t>(i % kLookAhead)];
-    };
-    std::mutex mutex;
-    std::condition_variable readyCv, spaceCv;
-    std::atomic<long long> next{0};
-    std::atomic<bool> stop{false};
-    long long stored = 0; // guarded by mutex
-
-    auto worker = [&] {
-        std::vector<EvaluatedMass> scratch;
-        for (;;) {
-            const long long i = next.fetch_add(1);
-            if (i >= n || stop.load()) return;
-            {
-                std::unique_lock lock(mutex);
-                spaceCv.wait(lock, [&] { return stop.load() || i < stored + kLookAhead; });
-            }
-            if (stop.load()) return;
-            Slot& slot = slotOf(i);
-            const auto col = static_cast<std::size_t>(i / rows);
-            try {
-                evaluateCentre(g, layout.columns[col],
-                               layout.rows[static_cast<std::size_t>(i % rows)], breaks[col],
-                               slot.work, scratch);
-            } catch (...) {
-                slot.error = std::current_exception();
-            }
-            {
-                std::lock_guard lock(mutex);
-                slot.ready = true;
-            }
-            readyCv.notify_all();
-        }
-    };
-
-    std::vector<std::thread> pool;
-    pool.reserve(static_cast<std::size_t>(threads));
-    // Stops and joins the workers on every way out, an exception of the store, of the
-    // observer or of starting a thread included.
-    struct Joiner {
-        std::atomic<bool>& stop;
-        std::mutex& mutex;
-        std::condition_variable& spaceCv;
-        std::vector<std::thread>& pool;
-        ~Joiner()
-        {
-            stop.store(true);
-            {
-                std::lock_guard lock(mutex);
-            }
-            spaceCv.notify_all();
-            for (std::thread& t : pool)
-                if (t.joinable()) t.join();
-        }
-    } joiner{stop, mutex, spaceCv, pool};
-    for (int t = 0; t < threads; ++t)
-        pool.emplace_back(worker);
-
-    for (long long i = 0; i < n; ++i) {
-        if (abortAtCentre(layout, i)) return GridEnd::Aborted;
-        Slot& slot = slotOf(i);
-        {
-            std::unique_lock lock(mutex);
-            readyCv.wait(lock, [&] { return slot.ready; });
-        }
-        if (slot.error) std::rethrow_exception(slot.error);
-        storeCentre(g, slot.work, *dump_);
-        slot.work = CentreWork{};
-        {
-            std::lock_guard lock(mutex);
-            slot.ready = false;
-            stored = i + 1;
-        }
-        spaceCv.notify_all();
-        if (observer_) observer_->centreDone(i + 1, n);
-    }
-    return GridEnd::Done;
-}
-
 } // namespace
 
 bool appendDumpRecord(std::string& out, const SlipResult& r)
@@ -614,11 +411,6 @@ bool appendDumpRecord(std::string& out, const SlipResult& r)
     return ok;
 }
 
-std::string dumpFileName(int grid)
-{
-    return cformat("answer%d.dmp", grid + 1);
-}
-
 RadiusRange radiusRange(const SlopeModel& model, const Range3& radius, double cx, double cy)
 {
     RadiusRange out{radius.min, radius.max, radius.step};
@@ -636,9 +428,10 @@ RadiusRange radiusRange(const SlopeModel& model, const Range3& radius, double cx
     r = anySmallLine ? std::max(r, radius.min) : radius.min;
     for (int i = 0; i < lines; ++i) {
         const TerrainLine& line = model.lines[static_cast<std::size_t>(i)];
-        Point2 p;
-        if (line.kind != kArcLimitPointSmall || !pointAt(model, line.startPoint, p)) continue;
-        r = std::max(r, distance(p.x, p.y, cx, cy));
+        if (line.kind != kArcLimitPointSmall) continue;
+        const std::optional<Point2> p = terrainPoint(model, line.startPoint);
+        if (!p) continue;
+        r = std::max(r, distance(p->x, p->y, cx, cy));
     }
     out.rmin = r;
 
@@ -650,9 +443,9 @@ RadiusRange radiusRange(const SlopeModel& model, const Range3& radius, double cx
         if (line.kind == kArcLimitLineLarge) {
             if (!limitLineDistance(model, line, cx, cy, d)) continue;
         } else if (line.kind == kArcLimitPointLarge) {
-            Point2 p;
-            if (!pointAt(model, line.startPoint, p)) continue;
-            d = distance(p.x, p.y, cx, cy);
+            const std::optional<Point2> p = terrainPoint(model, line.startPoint);
+            if (!p) continue;
+            d = distance(p->x, p->y, cx, cy);
         } else {
             continue;
         }

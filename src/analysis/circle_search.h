@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "analysis/circle_evaluator.h"
+#include "analysis/dump_file.h"
 #include "analysis/observer.h"
 #include "analysis/results.h"
 #include "model/message.h"
@@ -85,8 +86,5 @@ int runCircleSearch(const SlopeModel& model, const CircleSearchSettings& setting
 // thousands of them). Returns false, appending nothing, for a value it cannot format
 // (NaN, infinite or |v| >= 1e12); the caller then uses formatDumpRecord.
 bool appendDumpRecord(std::string& out, const SlipResult& record);
-
-// The dump file name of grid index g (0..3): "answer1.dmp" .. "answer4.dmp".
-std::string dumpFileName(int grid);
 
 } // namespace keltora

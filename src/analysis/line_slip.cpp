@@ -19,12 +19,6 @@ constexpr double kTolExtent = 0.0000001;
 constexpr double kForceSlack = 0.0000001; // where forceX falls on a slice edge
 constexpr double kLineReach = 10000.0;    // length of each half of a method-3 line
 
-bool pointInUse(const SlopeModel& m, int n)
-{
-    return n >= 0 && n < m.pointCount && n < kMaxPoints &&
-           m.points[static_cast<std::size_t>(n)].number >= 0;
-}
-
 bool crossesPlainUncut(const LineSection& s, Point2 a, Point2 b)
 {
     for (const auto& u : s.uncutPlain) {
@@ -158,8 +152,7 @@ class LineWalker {
         r.mdk += f.dk;
         if (x1 > r.sx) r.sx = x1, r.sy = y1;
         if (x2 < r.ex) r.ex = x2, r.ey = y2;
-        r.f = kNoSafetyFactor;
-        r.valid = 1;
+        r.f = kNoSafetyFactor; // the validity flag stays as the mass has it
     }
 
     const LineSection& s_;
@@ -213,12 +206,10 @@ LineSection::LineSection(const SlopeModel& model, const PolygonTable& polygons)
     const int lines = std::min(model.lineCount, kMaxLines);
     for (int i = 0; i < lines; ++i) {
         const TerrainLine& l = model.lines[static_cast<std::size_t>(i)];
-        if (l.kind != kUncutLine || !pointInUse(model, l.startPoint) ||
-            !pointInUse(model, l.endPoint))
-            continue;
-        const TerrainPoint& a = model.points[static_cast<std::size_t>(l.startPoint)];
-        const TerrainPoint& b = model.points[static_cast<std::size_t>(l.endPoint)];
-        uncutPlain.push_back({{a.x, a.y}, {b.x, b.y}});
+        if (l.kind != kUncutLine) continue;
+        const std::optional<Point2> a = terrainPoint(model, l.startPoint);
+        const std::optional<Point2> b = terrainPoint(model, l.endPoint);
+        if (a && b) uncutPlain.push_back({*a, *b});
     }
 }
 
@@ -356,8 +347,7 @@ int finishLineMass(const LineSection& s, const StraightLine& line, MassState& ma
     if (!mass.invalid) {
         r.f = kNoSafetyFactor;
         if (std::fabs(r.md) > kTolCoincident) {
-            const double p = std::pow(10.0, s.section.decimals);
-            const double f = std::floor((r.mr / r.md) * p + 0.1 / p) / p;
+            const double f = cutSafetyFactor(r.mr / r.md, s.section.decimals);
             if (std::isfinite(f)) r.f = f; // no lower guard
         }
     }
@@ -395,9 +385,18 @@ void walkLine(const LineSection& s, const StraightLine& line, int level, const S
         const CutPoint& a = cut.points[i];
         const CutPoint& b = cut.points[i + 1];
         if (std::fabs(a.x - b.x) < kTolBreakpoint) {
-            if (std::fabs(a.y - b.y) > kTolBreakpoint && !mass.invalid &&
-                crossesUncut(s, line, {a.x, a.y}, {b.x, b.y}))
-                invalidateMass(mass);
+            if (std::fabs(a.y - b.y) > kTolBreakpoint) {
+                // A vertical cut: it must not cross an uncut line.
+                if (!mass.invalid && crossesUncut(s, line, {a.x, a.y}, {b.x, b.y}))
+                    invalidateMass(mass);
+                continue;
+            }
+            // Two crossings at one place: the interval keeps no block and ends the mass
+            // like air. With both parts of a method-3 line slipping and the start point on
+            // the ground, the parts meet the surface there: each is a mass of its own.
+            // (The circles keep one mass at such a place; see walkCircle.)
+            finish();
+            resetLineMass(mass, level, line);
             continue;
         }
         const int k = cut.blocks[i];

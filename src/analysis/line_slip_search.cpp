@@ -5,15 +5,13 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <condition_variable>
-#include <cstdio>
-#include <exception>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <numbers>
-#include <thread>
 
+#include "analysis/dump_file.h"
+#include "analysis/ordered_runner.h"
+#include "geometry/primitives.h"
 #include "model/c_format.h"
 
 namespace keltora {
@@ -21,17 +19,7 @@ namespace keltora {
 namespace {
 
 constexpr double kNoLimit = 999999.0; // direction of a missing kind of limit
-constexpr long long kLookAhead = 256; // lines the workers may run ahead of the store
 constexpr double kTolAngle = 0.0001;  // angle loop bound and empty-range test
-
-bool pointAt(const SlopeModel& model, int number, Point2& p)
-{
-    if (number < 0 || number >= kMaxPoints || number >= model.pointCount) return false;
-    const TerrainPoint& tp = model.points[static_cast<std::size_t>(number)];
-    if (tp.number < 0) return false;
-    p = {tp.x, tp.y};
-    return true;
-}
 
 double fold(double t)
 {
@@ -48,160 +36,12 @@ bool finite(double v)
     return std::isfinite(v) && std::fabs(v) <= 1e9;
 }
 
-void appendCrLf(std::string& out, const std::string& text)
-{
-    for (char c : text) {
-        if (c == '\n') out += '\r';
-        out += c;
-    }
-}
-
-// One level's dump file; a failure is reported once and the search goes on.
-class LevelDump {
-  public:
-    LevelDump(const std::filesystem::path& dir, int level, MessageList& messages)
-        : name_(dumpFileName(level)), messages_(messages)
-    {
-        file_ = std::fopen((dir / name_).c_str(), "wb");
-        if (!file_) fail();
-    }
-    ~LevelDump() { close(); }
-    LevelDump(const LevelDump&) = delete;
-    LevelDump& operator=(const LevelDump&) = delete;
-
-    void write(const std::string& bytes)
-    {
-        if (file_ && !bytes.empty() &&
-            std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
-            fail();
-    }
-    void close()
-    {
-        if (!file_) return;
-        const bool ok = std::fclose(file_) == 0;
-        file_ = nullptr;
-        if (!ok) fail();
-    }
-
-  private:
-    void fail()
-    {
-        if (failed_) return;
-        failed_ = true;
-        messages_.push_back({"ダンプファイル " + name_ + " を書き込めませんでした。", "ERROR"});
-    }
-    std::string name_;
-    MessageList& messages_;
-    std::FILE* file_ = nullptr;
-    bool failed_ = false;
-};
-
 // What one line hands to the store: the masses it keeps, in walk order, and their dump
 // lines.
 struct LineWork {
     std::vector<EvaluatedMass> kept;
     std::string dump;
 };
-
-// Evaluates items 0 .. n-1 with eval(i, work) on `threads` threads and hands them to
-// store(i, work) on this thread strictly in order; abort(i) is asked before item i is
-// stored and ends the run there (returns false). Everything that depends on order is
-// therefore that of the serial loop.
-template <typename Eval, typename Store, typename Abort>
-bool runInOrder(long long n, int threads, Eval eval, Store store, Abort abort)
-{
-    if (threads <= 1 || n <= 1) {
-        for (long long i = 0; i < n; ++i) {
-            if (abort(i)) return false;
-            LineWork work;
-            eval(i, work);
-            store(i, work);
-        }
-        return true;
-    }
-    struct Slot {
-        LineWork work;
-        std::exception_ptr error;
-        bool ready = false; // guarded by mutex
-    };
-    std::vector<Slot> slots(static_cast<std::size_t>(std::min(n, kLookAhead)));
-    auto slotOf = [&](long long i) -> Slot& {
-        return slots[static_cast<std::size_t>(i % kLookAhead)];
-    };
-    std::mutex mutex;
-    std::condition_variable readyCv, spaceCv;
-    std::atomic<long long> next{0};
-    std::atomic<bool> stop{false};
-    long long stored = 0; // guarded by mutex
-
-    auto worker = [&] {
-        for (;;) {
-            const long long i = next.fetch_add(1);
-            if (i >= n || stop.load()) return;
-            {
-                std::unique_lock lock(mutex);
-                spaceCv.wait(lock, [&] { return stop.load() || i < stored + kLookAhead; });
-            }
-            if (stop.load()) return;
-            Slot& slot = slotOf(i);
-            try {
-                eval(i, slot.work);
-            } catch (...) {
-                slot.error = std::current_exception();
-            }
-            {
-                std::lock_guard lock(mutex);
-                slot.ready = true;
-            }
-            readyCv.notify_all();
-        }
-    };
-    std::vector<std::thread> pool;
-    const int count = static_cast<int>(std::min<long long>(threads, n));
-    for (int t = 0; t < count; ++t)
-        pool.emplace_back(worker);
-    auto finish = [&] {
-        stop.store(true);
-        {
-            std::lock_guard lock(mutex);
-        }
-        spaceCv.notify_all();
-        for (std::thread& t : pool)
-            t.join();
-    };
-    for (long long i = 0; i < n; ++i) {
-        if (abort(i)) {
-            finish();
-            return false;
-        }
-        Slot& slot = slotOf(i);
-        {
-            std::unique_lock lock(mutex);
-            readyCv.wait(lock, [&] { return slot.ready; });
-        }
-        if (slot.error) {
-            finish();
-            std::rethrow_exception(slot.error);
-        }
-        store(i, slot.work);
-        slot.work = LineWork{};
-        {
-            std::lock_guard lock(mutex);
-            slot.ready = false;
-            stored = i + 1;
-        }
-        spaceCv.notify_all();
-    }
-    finish();
-    return true;
-}
-
-int threadCount(int requested)
-{
-    int n = requested;
-    if (n <= 0) n = static_cast<int>(std::thread::hardware_concurrency());
-    return std::clamp(n, 1, 256);
-}
 
 // The state shared by both searches: the tables, the dump files, the message lines.
 class LineSearch {
@@ -215,17 +55,9 @@ class LineSearch {
           observer_(observer), messages_(messages), format_(format),
           dir_(options.workDir.empty() ? "." : options.workDir)
     {
-        for (int g = 0; g < kMaxGrids; ++g) {
-            results_.tables[static_cast<std::size_t>(g)].clear();
-            for (const std::string& name :
-                 {cformat("ANSWER%d.DMP", g + 1), cformat("answer%d.dmp", g + 1)}) {
-                std::error_code ec;
-                std::filesystem::remove(dir_ / name, ec);
-                if (ec)
-                    messages_.push_back(
-                        {"古いダンプファイル " + name + " を削除できませんでした。", "ERROR"});
-            }
-        }
+        for (std::vector<SlipResult>& table : results_.tables)
+            table.clear();
+        removeOldDumps(dir_, messages_);
     }
 
     void line(int n, const std::string& text)
@@ -244,13 +76,13 @@ class LineSearch {
         results_.tables[li].clear();
         results_.gridCompleted[li] = false;
         results_.gridsRun = std::max(results_.gridsRun, level + 1);
-        LevelDump dump(dir_, level, messages_);
+        DumpFile dump(dir_, level, messages_);
         const auto n = static_cast<long long>(lines.size());
         if (observer_) observer_->gridStarted(level, levels, n);
         const double maxF = model_.conditions.maxSafetyFactor;
 
-        auto eval = [&](long long i, LineWork& work) {
-            std::vector<EvaluatedMass> masses;
+        auto eval = [&](long long i, LineWork& work, std::vector<EvaluatedMass>& masses) {
+            masses.clear();
             walkLine(section_, lines[static_cast<std::size_t>(i)], level, breaks, masses);
             for (const EvaluatedMass& m : masses) {
                 if (!massIsKept(m.record, maxF)) continue;
@@ -279,7 +111,8 @@ class LineSearch {
             }
             return false;
         };
-        const bool done = runInOrder(n, threadCount(options_.threads), eval, store, abort);
+        const bool done = runInOrder<LineWork, std::vector<EvaluatedMass>>(
+            n, workerThreads(options_.threads), eval, store, abort);
         results_.massesEvaluated += results_evaluated_.exchange(0);
         dump.close();
         if (done) results_.gridCompleted[li] = true;
@@ -321,9 +154,9 @@ AngleRange angleRange(const SlopeModel& model, double x0, double y0)
         const bool isLarge = l.kind == kArcLimitLineLarge || l.kind == kArcLimitPointLarge;
         if (!isSmall && !isLarge) continue;
         for (int n : {l.startPoint, l.endPoint}) {
-            Point2 p;
-            if (!pointAt(model, n, p)) continue;
-            double t = std::atan2(p.y - y0, p.x - x0) * (180.0 / std::numbers::pi);
+            const std::optional<Point2> p = terrainPoint(model, n);
+            if (!p) continue;
+            double t = std::atan2(p->y - y0, p->x - x0) * (180.0 / std::numbers::pi);
             if (t < 0.0) t += 360.0;
             if (isSmall) {
                 anySmall = true;
@@ -556,6 +389,7 @@ CalcOutcome runStraightSlip(const SlopeModel& model, CalculationResults& results
 
     const auto polygons = std::make_unique<PolygonTable>(buildPolygonTable(model));
     const auto section = std::make_unique<LineSection>(model, *polygons);
+    appendOutsideBlockWarnings(model, *polygons, outcome.messages);
     LineSearchOptions searchOptions;
     searchOptions.workDir = options.workDir;
     searchOptions.threads = options.threads;

@@ -7,6 +7,7 @@
 #include <numbers>
 
 #include "geometry/primitives.h"
+#include "model/c_format.h"
 
 namespace keltora {
 
@@ -14,12 +15,6 @@ namespace {
 
 constexpr double kGravity = 9.80665;
 constexpr double kTolHeight = 0.000001; // y comparison of crossing points with equal x
-
-bool pointInUse(const SlopeModel& m, int n)
-{
-    return n >= 0 && n < m.pointCount && n < kMaxPoints &&
-           m.points[static_cast<size_t>(n)].number >= 0;
-}
 
 Lengthened lengthen(Point2 a, Point2 b)
 {
@@ -80,6 +75,19 @@ double arcHeight(double cx, double cy, double rr, double x)
     return cy - std::sqrt(v);
 }
 
+void appendOutsideBlockWarnings(const SlopeModel& model, const PolygonTable& polygons,
+                                MessageList& messages)
+{
+    const int count = std::clamp(model.blockCount, 0, kMaxBlocks);
+    for (int i = 0; i < count; ++i)
+        if (model.blocks[static_cast<size_t>(i)].number >= 0 &&
+            polygons.blocks[static_cast<size_t>(i)].outside)
+            messages.push_back({cformat("ブロック %d の内部点が閉じた領域の外にあるため、このブロ"
+                                        "ックは計算に含めません。",
+                                        i),
+                                "メッセージ"});
+}
+
 PreparedSection::PreparedSection(const SlopeModel& model, const PolygonTable& polygons)
     : boundary(boundaryEdges(model)), conditions(model.conditions),
       referenceLine(model.referenceLine), sheetPile(model.sheetPile),
@@ -100,12 +108,10 @@ PreparedSection::PreparedSection(const SlopeModel& model, const PolygonTable& po
     const int lines = std::min(model.lineCount, kMaxLines);
     for (int i = 0; i < lines; ++i) {
         const TerrainLine& l = model.lines[static_cast<size_t>(i)];
-        if (l.kind != kUncutLine || !pointInUse(model, l.startPoint) ||
-            !pointInUse(model, l.endPoint))
-            continue;
-        const TerrainPoint& a = model.points[static_cast<size_t>(l.startPoint)];
-        const TerrainPoint& b = model.points[static_cast<size_t>(l.endPoint)];
-        uncut.push_back(lengthen({a.x, a.y}, {b.x, b.y}));
+        if (l.kind != kUncutLine) continue;
+        const std::optional<Point2> a = terrainPoint(model, l.startPoint);
+        const std::optional<Point2> b = terrainPoint(model, l.endPoint);
+        if (a && b) uncut.push_back(lengthen(*a, *b));
     }
 
     const int count = std::min(model.blockCount, kMaxBlocks);
@@ -142,12 +148,12 @@ PreparedSection::PreparedSection(const SlopeModel& model, const PolygonTable& po
                        b.cohesionGradient < kTolBreakpoint && b.frictionAngle < kTolBreakpoint;
         bool sound = true;
         for (int n : poly.points) {
-            if (!pointInUse(model, n)) {
+            const std::optional<Point2> p = terrainPoint(model, n);
+            if (!p) {
                 sound = false;
                 break;
             }
-            const TerrainPoint& p = model.points[static_cast<size_t>(n)];
-            b.vertices.push_back({p.x, p.y});
+            b.vertices.push_back(*p);
         }
         if (!sound || b.vertices.size() < 2) continue;
         for (size_t k = 0; k + 1 < b.vertices.size(); ++k) {

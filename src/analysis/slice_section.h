@@ -10,6 +10,7 @@
 
 #include "analysis/circle_evaluator.h"
 #include "geometry/block_polygons.h"
+#include "model/message.h"
 #include "model/model.h"
 
 namespace keltora {
@@ -20,6 +21,11 @@ inline constexpr double kBreakSentinel = -99999999.9;
 
 // Degrees to radians with the 1/180 constant in extended precision.
 double radians(double degrees);
+
+// One message per block that takes no part because its inner point lies outside every
+// closed region (BlockPolygon::outside), naming the block; the calculation still runs.
+void appendOutsideBlockWarnings(const SlopeModel& model, const PolygonTable& polygons,
+                                MessageList& messages);
 
 // The comb sort that orders crossing points and breaks: the gap starts at the count and
 // is multiplied by 1/1.3 and truncated each pass (9 and 10 become 11, at least 1); passes

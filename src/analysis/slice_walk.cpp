@@ -120,8 +120,7 @@ class Walker {
             if (x1 > r.csx) r.csx = x1, r.csy = y1;
             if (x2 < r.cex) r.cex = x2, r.cey = y2;
         }
-        r.f = kNoSafetyFactor;
-        r.valid = 1;
+        r.f = kNoSafetyFactor; // the validity flag stays as the mass has it
     }
 
     const PreparedSection& s_;
@@ -159,6 +158,7 @@ void invalidateMass(MassState& mass)
 {
     mass.invalid = true;
     mass.rec.f = kNoSafetyFactor;
+    mass.rec.valid = 0; // stored so, it keeps its f when the critical result is rebuilt
 }
 
 long walkCircle(const PreparedSection& section, int grid, double cx, double cy, double rr,
@@ -174,7 +174,11 @@ long walkCircle(const PreparedSection& section, int grid, double cx, double cy, 
         const CutPoint& a = cut.points[i];
         const CutPoint& b = cut.points[i + 1];
         if (std::fabs(a.x - b.x) < kTolBreakpoint) {
-            // A vertical cut: it must not cross an uncut line.
+            // A vertical cut: it must not cross an uncut line. Two crossings at one place
+            // (the circle through a vertex where two boundary lines meet) do not end the
+            // mass: the soil on both sides is one body turning about the centre, and
+            // splitting it there would leave two masses each ending inside the soil.
+            // (Straight lines end their mass at such a place; see walkLine.)
             if (std::fabs(a.y - b.y) > kTolBreakpoint && !mass.invalid &&
                 section.crossesUncutLine({a.x, a.y}, {b.x, b.y}))
                 invalidateMass(mass);

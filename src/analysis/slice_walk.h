@@ -22,7 +22,8 @@ struct MassState {
 // Starts a new mass of circle (cx, cy, rr); grid is the 0-based grid index.
 void resetMass(MassState& mass, int grid, double cx, double cy, double rr);
 
-// Marks the mass invalid: it keeps f = kNoSafetyFactor.
+// Marks the mass invalid: it keeps f = kNoSafetyFactor, and its record's validity flag
+// becomes 0, so that the critical result built from a stored invalid mass keeps it too.
 void invalidateMass(MassState& mass);
 
 // The part of one block inside a slice column above the arc.

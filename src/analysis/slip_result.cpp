@@ -7,12 +7,19 @@
 
 namespace keltora {
 
-double truncateSafetyFactor(double ratio, int decimals)
+double cutSafetyFactor(double ratio, int decimals)
 {
     const double p = std::pow(10.0, decimals);
-    double f = std::floor(ratio * p + 0.1 / p) / p;
-    // Also catches NaN, and infinity from a ratio or decimals that overflow.
-    if (!(f >= 0.0000001) || std::isinf(f)) f = kNoSafetyFactor;
+    const double guard = p < 100.0 ? 0.001 : 0.1 / p; // 2 decimals and more: 0.1/p as it was
+    return std::floor(ratio * p + guard) / p;
+}
+
+double truncateSafetyFactor(double ratio, int decimals)
+{
+    const double f = cutSafetyFactor(ratio, decimals);
+    // Also catches NaN, and infinity from a ratio or decimals that overflow. The lower
+    // bound is judged on the ratio: a cut to 0 of a positive ratio is a factor of safety.
+    if (!(ratio >= 0.0000001) || !(f >= 0.0) || std::isinf(f)) return kNoSafetyFactor;
     return f;
 }
 

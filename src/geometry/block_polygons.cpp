@@ -11,18 +11,6 @@ namespace keltora {
 
 namespace {
 
-bool pointInUse(const SlopeModel& model, int number)
-{
-    return number >= 0 && number < model.pointCount && number < kMaxPoints &&
-           model.points[static_cast<size_t>(number)].number >= 0;
-}
-
-Point2 pointAt(const SlopeModel& model, int number)
-{
-    const TerrainPoint& p = model.points[static_cast<size_t>(number)];
-    return {p.x, p.y};
-}
-
 double squared(Point2 a, Point2 b)
 {
     return (a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y);
@@ -37,10 +25,10 @@ std::vector<BoundaryEdge> boundaryEdges(const SlopeModel& model)
     for (int i = 0; i < count; ++i) {
         const TerrainLine& l = model.lines[static_cast<size_t>(i)];
         if (l.kind != kBoundaryLine) continue;
-        if (!pointInUse(model, l.startPoint) || !pointInUse(model, l.endPoint)) continue;
-        if (l.startPoint == l.endPoint) continue;
-        out.push_back({i, l.startPoint, l.endPoint, pointAt(model, l.startPoint),
-                       pointAt(model, l.endPoint)});
+        const std::optional<Point2> a = terrainPoint(model, l.startPoint);
+        const std::optional<Point2> b = terrainPoint(model, l.endPoint);
+        if (!a || !b || l.startPoint == l.endPoint) continue;
+        out.push_back({i, l.startPoint, l.endPoint, *a, *b});
     }
     return out;
 }
@@ -102,8 +90,9 @@ BlockOutline traceOutline(const SlopeModel& model, const std::vector<BoundaryEdg
     while (out.points.size() < cap) {
         const int u = out.points[out.points.size() - 2];
         const int v = out.points.back();
-        const Point2 pu = pointAt(model, u);
-        const Point2 pv = pointAt(model, v);
+        // Outline points come from sound edges: they are in use.
+        const Point2 pu = *terrainPoint(model, u);
+        const Point2 pv = *terrainPoint(model, v);
         const double back = std::atan2(pu.y - pv.y, pu.x - pv.x);
         double bestTurn = 999.9;
         int next = -1;
@@ -141,15 +130,22 @@ PolygonTable buildPolygonTable(const SlopeModel& model)
         BlockOutline outline = traceOutline(model, edges, block.seed.x, block.seed.y);
         if (outline.entries() <= 3) continue;
         BlockPolygon& poly = table.blocks[static_cast<size_t>(b)];
+        if (outline.closed() &&
+            !polygonContains(model, outline.points, block.seed.x, block.seed.y)) {
+            // Outside every closed region: the trace went round the outside of the
+            // section (or of a region beside the point). It takes no part.
+            poly.outside = true;
+            continue;
+        }
         poly.edges = outline.entries() - 1;
         poly.points = std::move(outline.points);
         // The box over the listed points (taken from the points themselves, so that
         // coordinates beyond +-9999.9 still give a true box).
-        const Point2 p0 = pointAt(model, poly.points.front());
+        const Point2 p0 = *terrainPoint(model, poly.points.front());
         poly.xmax = poly.xmin = p0.x;
         poly.ymax = poly.ymin = p0.y;
         for (int n : poly.points) {
-            const Point2 q = pointAt(model, n);
+            const Point2 q = *terrainPoint(model, n);
             poly.xmax = std::max(poly.xmax, q.x);
             poly.xmin = std::min(poly.xmin, q.x);
             poly.ymax = std::max(poly.ymax, q.y);
@@ -164,8 +160,10 @@ bool polygonContains(const SlopeModel& model, const std::vector<int>& points, do
     if (points.size() < 4 || points.front() != points.back()) return false;
     bool inside = false;
     for (size_t k = 0; k + 1 < points.size(); ++k) {
-        const Point2 a = pointAt(model, points[k]);
-        const Point2 b = pointAt(model, points[k + 1]);
+        const std::optional<Point2> pa = terrainPoint(model, points[k]);
+        const std::optional<Point2> pb = terrainPoint(model, points[k + 1]);
+        if (!pa || !pb) return false; // a list naming a missing point holds nothing
+        const Point2 a = *pa, b = *pb;
         if ((a.y > y) != (b.y > y)) {
             const double xc = a.x + (y - a.y) * (b.x - a.x) / (b.y - a.y);
             if (x < xc) inside = !inside;

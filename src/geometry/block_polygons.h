@@ -34,6 +34,10 @@ struct BlockPolygon {
     int edges = -1;          // -1 = no polygon: the block takes no part in a calculation
     std::vector<int> points; // edges + 1 entries (edge k runs from points[k] to points[k+1])
     double xmax = -9999.9, xmin = 9999.9, ymax = -9999.9, ymin = 9999.9;
+    // The inner point lies outside every closed region: the outline traced around it
+    // closes (around the whole section, or around another region) without holding it.
+    // Such a block has no polygon, and the calculation tells the user.
+    bool outside = false;
 };
 
 struct PolygonTable {
@@ -50,8 +54,10 @@ BlockOutline traceOutline(const SlopeModel& model, const std::vector<BoundaryEdg
                           double y);
 
 // Every block's polygon: an outline with more than 3 entries becomes a polygon of
-// (entries - 1) edges, with its bounding box over the listed points. Free block slots
-// and blocks without such an outline keep edges = -1.
+// (entries - 1) edges, with its bounding box over the listed points. Free block slots,
+// blocks without such an outline and blocks whose inner point lies outside the closed
+// outline traced around it (marked `outside`) keep edges = -1. An open chain is kept as
+// it is: the block check shows the user where a region does not close.
 PolygonTable buildPolygonTable(const SlopeModel& model);
 
 // True when (x, y) lies strictly inside the closed polygon of the given points

@@ -5,6 +5,14 @@
 
 namespace keltora {
 
+std::optional<Point2> terrainPoint(const SlopeModel& model, int number)
+{
+    if (number < 0 || number >= model.pointCount || number >= kMaxPoints) return std::nullopt;
+    const TerrainPoint& p = model.points[static_cast<std::size_t>(number)];
+    if (p.number < 0) return std::nullopt;
+    return Point2{p.x, p.y};
+}
+
 double dot(Point2 a, Point2 b, Point2 c, Point2 d)
 {
     return (b.x - a.x) * (d.x - c.x) + (b.y - a.y) * (d.y - c.y);

@@ -2,9 +2,16 @@
 // segment/segment and segment/circle intersection, perpendicular foot, extension, offset.
 #pragma once
 
+#include <optional>
+
 #include "model/model.h"
 
 namespace keltora {
+
+// The point of slot `number` of the terrain point table: nothing for a number below 0 or
+// at or beyond the point count, or for a free slot (negative point number). Every reader
+// of point references (lines, polygons, limits) goes through this one lookup.
+std::optional<Point2> terrainPoint(const SlopeModel& model, int number);
 
 // (B - A).(D - C)
 double dot(Point2 a, Point2 b, Point2 c, Point2 d);

@@ -19,18 +19,6 @@ constexpr size_t kMaxFaceEdges = 1023;
 // Two distinct points closer than this look joined on screen but do not connect lines.
 constexpr double kNearMiss = 0.05;
 
-bool pointInUse(const SlopeModel& m, int n)
-{
-    return n >= 0 && n < m.pointCount && n < kMaxPoints &&
-           m.points[static_cast<size_t>(n)].number >= 0;
-}
-
-Point2 pointAt(const SlopeModel& m, int n)
-{
-    const TerrainPoint& p = m.points[static_cast<size_t>(n)];
-    return {p.x, p.y};
-}
-
 int pointLimit(const SlopeModel& m)
 {
     return std::min(m.pointCount, kMaxPoints);
@@ -50,9 +38,8 @@ CheckDrawing showConnections(const SlopeModel& model, double metresPerPixel)
         d.marks.push_back({CheckMark::Shape::Line, start, end, 1, kCheckAqua, b.line, -1});
     }
     for (int i = 0; i < pointLimit(model); ++i)
-        if (model.points[static_cast<size_t>(i)].number >= 0)
-            d.marks.push_back({CheckMark::Shape::Square, pointAt(model, i), pointAt(model, i),
-                               kMarkPixels, kCheckAqua, -1, i});
+        if (const std::optional<Point2> p = terrainPoint(model, i))
+            d.marks.push_back({CheckMark::Shape::Square, *p, *p, kMarkPixels, kCheckAqua, -1, i});
     return d;
 }
 
@@ -149,7 +136,7 @@ SectionFindings checkSection(const SlopeModel& model)
         }
         bool sound = true;
         for (int p : {l.startPoint, l.endPoint}) {
-            if (!pointInUse(model, p)) {
+            if (!terrainPoint(model, p)) {
                 f.lineReferences.push_back(cformat(
                     "line %d (kind %d) refers to point %d, which does not exist", i, l.kind, p));
                 sound = false;
@@ -172,10 +159,10 @@ SectionFindings checkSection(const SlopeModel& model)
     const std::vector<BoundaryEdge> edges = boundaryEdges(model);
     for (int i = 0; i < points; ++i) {
         if (!boundaryUse[static_cast<size_t>(i)]) continue;
-        const Point2 pi = pointAt(model, i);
+        const Point2 pi = *terrainPoint(model, i); // a point a boundary line uses
         for (int j = i + 1; j < points; ++j) {
             if (!boundaryUse[static_cast<size_t>(j)]) continue;
-            const Point2 pj = pointAt(model, j);
+            const Point2 pj = *terrainPoint(model, j);
             const double d =
                 std::sqrt((pi.x - pj.x) * (pi.x - pj.x) + (pi.y - pj.y) * (pi.y - pj.y));
             if (d < kNearMiss)

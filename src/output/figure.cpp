@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
+#include "geometry/primitives.h"
 #include "model/c_format.h"
 #include "model/text_encoding.h"
 #include "output/figure_builder.h"
@@ -55,6 +57,74 @@ std::optional<std::pair<Point2, Point2>> clipSegment(Point2 a, Point2 b, const C
     return std::make_pair(c, d);
 }
 
+std::vector<std::pair<Point2, Point2>> clipArc(Point2 from, Point2 to, Point2 centre, int direction,
+                                               const ClipRect& r)
+{
+    std::vector<std::pair<Point2, Point2>> out;
+    const double radius = std::hypot(from.x - centre.x, from.y - centre.y);
+    if (!std::isfinite(radius)) return out;
+    if (!(radius > kTolDegenerate)) {
+        if (r.contains(from)) out.push_back({from, to});
+        return out;
+    }
+    constexpr double kTwoPi = 2.0 * std::numbers::pi;
+    const double dir = direction < 0 ? -1.0 : 1.0;
+    const double a1 = std::atan2(from.y - centre.y, from.x - centre.x);
+    // The parameter of an angle: how far along the arc from `from`, in [0, 2 pi).
+    auto along = [&](double a) {
+        double u = std::fmod(dir * (a - a1), kTwoPi);
+        if (u < 0.0) u += kTwoPi;
+        return u;
+    };
+    const double sweep = along(std::atan2(to.y - centre.y, to.x - centre.x));
+    auto at = [&](double u) {
+        const double a = a1 + dir * u;
+        return Point2{centre.x + radius * std::cos(a), centre.y + radius * std::sin(a)};
+    };
+
+    // The crossings of the circle with the four edges that fall strictly inside the arc.
+    std::vector<std::pair<double, Point2>> cuts;
+    auto onEdge = [&](Point2 p) {
+        const double u = along(std::atan2(p.y - centre.y, p.x - centre.x));
+        if (u > 0.0 && u < sweep) cuts.push_back({u, p});
+    };
+    for (double x : {r.x1, r.x2}) {
+        const double d = radius * radius - (x - centre.x) * (x - centre.x);
+        if (d < 0.0) continue;
+        const double h = std::sqrt(d);
+        for (double y : {centre.y - h, centre.y + h})
+            if (y >= r.y1 && y <= r.y2) onEdge({x, y});
+    }
+    for (double y : {r.y1, r.y2}) {
+        const double d = radius * radius - (y - centre.y) * (y - centre.y);
+        if (d < 0.0) continue;
+        const double w = std::sqrt(d);
+        for (double x : {centre.x - w, centre.x + w})
+            if (x >= r.x1 && x <= r.x2) onEdge({x, y});
+    }
+    std::sort(cuts.begin(), cuts.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    cuts.push_back({sweep, to});
+
+    double u0 = 0.0;
+    Point2 p0 = from;
+    bool open = false; // the last piece kept ends at p0 and may be continued
+    for (const auto& [u1, p1] : cuts) {
+        if (u1 > u0 && r.contains(at((u0 + u1) / 2.0))) {
+            if (open)
+                out.back().second = p1;
+            else
+                out.push_back({p0, p1});
+            open = true;
+        } else if (u1 > u0) {
+            open = false;
+        }
+        u0 = u1;
+        p0 = p1;
+    }
+    return out;
+}
+
 FigureBuilder::FigureBuilder(const SlopeModel& model, Figure& figure, const FigureOptions& options)
     : model_(model), figure_(figure), options_(options)
 {
@@ -73,14 +143,6 @@ FigureBuilder::FigureBuilder(const SlopeModel& model, Figure& figure, const Figu
     figure.halfHeight = h_;
 }
 
-std::optional<Point2> FigureBuilder::point(int number) const
-{
-    if (number < 0 || number >= kMaxPoints || number >= model_.pointCount) return std::nullopt;
-    const TerrainPoint& p = model_.points[static_cast<size_t>(number)];
-    if (p.number < 0) return std::nullopt;
-    return Point2{p.x, p.y};
-}
-
 void FigureBuilder::line(Point2 a, Point2 b, int layer, const ClipRect& clip)
 {
     auto c = clipSegment(a, b, clip);
@@ -93,16 +155,19 @@ void FigureBuilder::line(Point2 a, Point2 b, int layer, const ClipRect& clip)
     figure_.items.push_back(std::move(it));
 }
 
-void FigureBuilder::arc(Point2 from, Point2 to, Point2 centre, int direction, int layer)
+void FigureBuilder::arc(Point2 from, Point2 to, Point2 centre, int direction, int layer,
+                        const ClipRect& clip)
 {
-    FigureItem it;
-    it.kind = FigureItemKind::Arc;
-    it.layer = layer;
-    it.p1 = from;
-    it.p2 = to;
-    it.centre = centre;
-    it.style = direction;
-    figure_.items.push_back(std::move(it));
+    for (const auto& [a, b] : clipArc(from, to, centre, direction, clip)) {
+        FigureItem it;
+        it.kind = FigureItemKind::Arc;
+        it.layer = layer;
+        it.p1 = a;
+        it.p2 = b;
+        it.centre = centre;
+        it.style = direction;
+        figure_.items.push_back(std::move(it));
+    }
 }
 
 void FigureBuilder::arrow(Point2 tail, Point2 tip, double size1, double size2, int style, int layer)
@@ -207,9 +272,9 @@ void composeFrame(FigureBuilder& b)
            kLayerResults);
 }
 
-// Tick spacing d and label spacing D (m) by the scale denominator: 1:10 gives 0.2 m ticks
-// and 1 m labels, 1:100 gives 2 m ticks and 10 m labels (the first spacing pair, 0.1 and
-// 0.5 m, is never reached).
+// Tick spacing d and label spacing D (m) by the scale denominator, from the first column
+// whose bound S lies below: 1:100 gives 1 m ticks and 5 m labels, 1:200 2 m and 10 m,
+// 1:500 5 m and 25 m.
 void graduationSpacing(double S, double& d, double& D)
 {
     static const double below[] = {10.1, 30.1, 50.1, 100.1, 300.1, 500.1, 1000.1, 3000.1, 5000.1};
@@ -218,7 +283,6 @@ void graduationSpacing(double S, double& d, double& D)
     size_t i = 0;
     while (i < 9 && !(S < below[i]))
         ++i;
-    i = std::min<size_t>(i + 1, 9);
     d = ticks[i];
     D = labels[i];
 }
@@ -413,7 +477,7 @@ void composeBoundaryLines(FigureBuilder& b)
     for (int i = 0; i < std::min(m.lineCount, kMaxLines); ++i) {
         const TerrainLine& ln = m.lines[static_cast<size_t>(i)];
         if (ln.kind != kBoundaryLine || ln.drawFlag != 1) continue;
-        auto a = b.point(ln.startPoint), c = b.point(ln.endPoint);
+        auto a = terrainPoint(m, ln.startPoint), c = terrainPoint(m, ln.endPoint);
         if (!a || !c) continue;
         b.line(b.toPaper(*a), b.toPaper(*c), kLayerBoundary, b.inner());
     }
@@ -431,8 +495,8 @@ double raiseToGround(const FigureBuilder& b, const PolygonTable* poly, double x,
             continue;
         const BlockPolygon& pg = poly->blocks[static_cast<size_t>(i)];
         for (int k = 0; k < pg.edges && k + 1 < static_cast<int>(pg.points.size()); ++k) {
-            auto p = b.point(pg.points[static_cast<size_t>(k)]);
-            auto q = b.point(pg.points[static_cast<size_t>(k + 1)]);
+            auto p = terrainPoint(m, pg.points[static_cast<size_t>(k)]);
+            auto q = terrainPoint(m, pg.points[static_cast<size_t>(k + 1)]);
             if (!p || !q) continue;
             if (x < std::min(p->x, q->x) || x > std::max(p->x, q->x)) continue;
             double yy;
@@ -455,7 +519,7 @@ void composeOutline(FigureBuilder& b, const PolygonTable* poly, double cx, doubl
     const ClipRect& in = b.inner();
     b.line(b.toPaper(p1), b.toPaper(p2), layer, in);
     b.line(b.toPaper(p2), b.toPaper(p3), layer, in);
-    b.arc(b.toPaper(p3), b.toPaper(p4), b.toPaper(p1), -1, layer);
+    b.arc(b.toPaper(p3), b.toPaper(p4), b.toPaper(p1), -1, layer, in);
     b.line(b.toPaper(p4), b.toPaper(p5), layer, in);
     b.line(b.toPaper(p5), b.toPaper(p1), layer, in);
 }

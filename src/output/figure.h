@@ -74,7 +74,7 @@ struct FigureResults {
     bool valid = false; // false: no result block, slip surfaces or labels are drawn
     int method = 0;     // SlipMethod code the results were calculated with
     SlipResult critical;
-    int directionSign = 1; // +1: slip direction 1 (towards +x)
+    int directionSign = 1; // +1: slip direction 1 (the mass moves towards -x)
     std::vector<FigureLabel> labels;
 };
 

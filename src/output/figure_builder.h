@@ -4,6 +4,8 @@
 
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "output/figure.h"
 
@@ -19,6 +21,13 @@ struct ClipRect {
 
 // The segment a-b cut to the rectangle; nothing when no part of it lies inside.
 std::optional<std::pair<Point2, Point2>> clipSegment(Point2 a, Point2 b, const ClipRect& r);
+
+// The pieces of the arc from `from` to `to` about `centre` (direction +1 counter-clockwise,
+// -1 clockwise; the radius is that of `from`) that lie inside the rectangle, in the arc's
+// order, each as its start and end point. An arc wholly inside comes back as it was, one
+// wholly outside gives nothing.
+std::vector<std::pair<Point2, Point2>> clipArc(Point2 from, Point2 to, Point2 centre, int direction,
+                                               const ClipRect& r);
 
 class FigureBuilder {
   public:
@@ -45,11 +54,9 @@ class FigureBuilder {
     Point2 toPaper(Point2 p) const { return toPaper(p.x, p.y); }
     double toSectionX(double xp) const { return xmin_ + xp * s_; }
 
-    // The section point of a point number; nothing for an out-of-range or free slot.
-    std::optional<Point2> point(int number) const;
-
     void line(Point2 a, Point2 b, int layer, const ClipRect& clip);
-    void arc(Point2 from, Point2 to, Point2 centre, int direction, int layer);
+    // The arc clipped to `clip`: one arc record per piece inside.
+    void arc(Point2 from, Point2 to, Point2 centre, int direction, int layer, const ClipRect& clip);
     void arrow(Point2 tail, Point2 tip, double size1, double size2, int style, int layer);
     void mark(Point2 at, double radius, int style, int layer);
     // Returns the width of the text; writes nothing for an empty text or t below kTolSize.

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <map>
 
+#include "geometry/primitives.h"
 #include "model/c_format.h"
 #include "model/text_encoding.h"
 #include "output/figure_builder.h"
@@ -12,14 +13,6 @@ namespace keltora {
 namespace {
 
 inline constexpr size_t kMaxProfilePoints = 1024;
-
-std::optional<Point2> pointOf(const SlopeModel& m, int number)
-{
-    if (number < 0 || number >= kMaxPoints || number >= m.pointCount) return std::nullopt;
-    const TerrainPoint& p = m.points[static_cast<size_t>(number)];
-    if (p.number < 0) return std::nullopt;
-    return Point2{p.x, p.y};
-}
 
 // The outline of the union of the non-water blocks: their edges, an edge shared by two
 // blocks cancelling out, chained into loops of point numbers (first repeated at the end).
@@ -35,7 +28,7 @@ std::vector<std::vector<int>> soilOutlineLoops(const SlopeModel& m, const Polygo
         for (int k = 0; k < pg.edges && k + 1 < static_cast<int>(pg.points.size()); ++k) {
             const int a = pg.points[static_cast<size_t>(k)];
             const int c = pg.points[static_cast<size_t>(k + 1)];
-            if (a == c || !pointOf(m, a) || !pointOf(m, c)) continue;
+            if (a == c || !terrainPoint(m, a) || !terrainPoint(m, c)) continue;
             edges.emplace_back(a, c);
             ++count[{std::min(a, c), std::max(a, c)}];
         }
@@ -84,8 +77,8 @@ Crossing highestCrossing(const SlopeModel& m, const std::vector<std::vector<int>
     Crossing best;
     for (size_t l = 0; l < loops.size(); ++l) {
         for (size_t k = 0; k + 1 < loops[l].size(); ++k) {
-            const Point2 p = *pointOf(m, loops[l][k]);
-            const Point2 q = *pointOf(m, loops[l][k + 1]);
+            const Point2 p = *terrainPoint(m, loops[l][k]);
+            const Point2 q = *terrainPoint(m, loops[l][k + 1]);
             if (x < std::min(p.x, q.x) - kTolParameter || x > std::max(p.x, q.x) + kTolParameter)
                 continue;
             double y;
@@ -121,9 +114,9 @@ std::vector<Point2> surchargeProfile(const SlopeModel& model, const PolygonTable
             if (forward) {
                 if (!closed && k + 1 >= edges) return false;
                 k = (k + 1) % edges;
-                out.push_back(*pointOf(model, loop[k]));
+                out.push_back(*terrainPoint(model, loop[k]));
             } else {
-                out.push_back(*pointOf(model, loop[k]));
+                out.push_back(*terrainPoint(model, loop[k]));
                 if (!closed && k == 0) return false;
                 k = (k + edges - 1) % edges;
             }
@@ -292,6 +285,8 @@ void composeForces(FigureBuilder& b, const FigureResults& results)
     const double t = m.draw.sizes[kSizeSoil], Lh = m.draw.sizes[kSizeForceArrow];
     if (!(t >= kTolSize) || !(Lh >= kTolSize)) return;
     const int dF = std::clamp(m.draw.decimals[kDecForce], 0, 15);
+    // The arrow points the way the mass slips: with slip direction 1 (the mass moving
+    // towards -x) the shaft runs from the tip towards +x, else towards -x.
     const double dir = results.directionSign == 1 ? 1.0 : -1.0;
     const ClipRect& in = b.inner();
     for (size_t i = 0; i < static_cast<size_t>(kHorizontalForces); ++i) {
@@ -299,10 +294,10 @@ void composeForces(FigureBuilder& b, const FigureResults& results)
         const int style = m.draw.forceLabelMode[i];
         if (!(H >= kTolSize) || style < 0) continue;
         const Point2 tip = b.toPaper(m.draw.forceLabelX[i], cc.forceY[i]);
-        const Point2 tail{tip.x - dir * H * Lh, tip.y};
+        const Point2 tail{tip.x + dir * H * Lh, tip.y};
         b.line(tail, tip, kLayerForces, in);
-        b.line(tip, {tip.x - dir * t, tip.y + 0.2 * t}, kLayerForces, in);
-        b.line(tip, {tip.x - dir * t, tip.y - 0.2 * t}, kLayerForces, in);
+        b.line(tip, {tip.x + dir * t, tip.y + 0.2 * t}, kLayerForces, in);
+        b.line(tip, {tip.x + dir * t, tip.y - 0.2 * t}, kLayerForces, in);
 
         const std::string s = cformat("%4.*f kN/m", dF, H);
         const double width = figureTextWidth(s, t);
@@ -313,7 +308,7 @@ void composeForces(FigureBuilder& b, const FigureResults& results)
         else if (style == 2)
             at = {mid - width / 2.0, tip.y - t / 4.0 - t};
         else
-            at = {dir > 0 ? tail.x - t - width : tail.x + t, tip.y - t / 2.0};
+            at = {dir > 0 ? tail.x + t : tail.x - t - width, tip.y - t / 2.0}; // beyond the tail
         b.text(at, t, s, kLayerForces);
     }
 }

@@ -20,7 +20,7 @@
 #include <QToolBar>
 
 #include "analysis/results.h"
-#include "edit/screen_display.h"
+#include "edit/placement_modes.h"
 #include "model/c_format.h"
 #include "ui/screen_renderer.h"
 
@@ -581,33 +581,35 @@ void MainWindow::setDrawPreview(std::function<void(SlopeModel&)> preview)
 void MainWindow::refreshMenus()
 {
     const bool results = document_->hasValidResults();
-    document_->adjust([results](SlopeModel& m) { return applyDisplayPresets(m.display, results); });
-    const PlacementMenus menus = placementMenus(document_->model(), results);
-    document_->adjust([&menus](SlopeModel& m) { return hideUnusedSurchargeLabels(m.draw, menus); });
+    MenuState menus;
+    document_->adjust([&](SlopeModel& m) {
+        bool changed = false;
+        menus = keltora::refreshMenus(m, results, &changed);
+        return changed;
+    });
 
-    if (QMenu* fig = menu(QStringLiteral("Sakuzu")))
-        fig->menuAction()->setVisible(menus.figureMenuVisible);
+    if (QMenu* fig = menu(QStringLiteral("Sakuzu"))) fig->menuAction()->setVisible(menus.results);
     // The result table follows the results once its command is built.
     QAction* kekka = action(QStringLiteral("Kekka"));
-    if (kekka->statusTip() != tr8(kNotBuilt)) kekka->setEnabled(menus.resultsEnabled);
+    if (kekka->statusTip() != tr8(kNotBuilt)) kekka->setEnabled(menus.results);
     for (int k = 0; k < 6; ++k) {
         QAction* a = action(QStringLiteral("K%1").arg(k + 1));
         a->setText(QString::fromStdString(menus.surcharge[static_cast<size_t>(k)].caption));
         a->setVisible(menus.surcharge[static_cast<size_t>(k)].visible);
     }
-    menu(QStringLiteral("KMenu"))->menuAction()->setVisible(menus.surchargeMenuVisible);
+    menu(QStringLiteral("KMenu"))->menuAction()->setVisible(menus.surchargeMenu);
     for (int g = 0; g < 3; ++g) {
         QMenu* sub = menu(QStringLiteral("G%1").arg(g + 1));
         sub->setTitle(QString::fromStdString(menus.forces[static_cast<size_t>(g)].caption));
         sub->menuAction()->setVisible(menus.forces[static_cast<size_t>(g)].visible);
     }
-    menu(QStringLiteral("GMenu"))->menuAction()->setVisible(menus.forceMenuVisible);
+    menu(QStringLiteral("GMenu"))->menuAction()->setVisible(menus.forceMenu);
     for (int r = 0; r < kMaxPassiveRows; ++r) {
         QAction* a = action(QStringLiteral("Y%1").arg(r + 1, 2, 10, QLatin1Char('0')));
         a->setText(QString::fromStdString(menus.passive[static_cast<size_t>(r)].caption));
         a->setVisible(menus.passive[static_cast<size_t>(r)].visible);
     }
-    menu(QStringLiteral("YMenu"))->menuAction()->setVisible(menus.passiveMenuVisible);
+    menu(QStringLiteral("YMenu"))->menuAction()->setVisible(menus.passiveMenu);
 }
 
 void MainWindow::redraw(int variant)
@@ -834,7 +836,7 @@ QUrl MainWindow::helpUrl() const
     const QString app = QCoreApplication::applicationDirPath();
     const QStringList candidates = {
         app + QStringLiteral("/manual/index.html"),
-        app + QStringLiteral("/../share/keltora/manual/index.html"),
+        app + QStringLiteral("/../share/doc/keltora/manual/index.html"),
         app + QStringLiteral("/../docs/manual/index.html"),
         fromPath(startDirectory_) + QStringLiteral("/docs/manual/index.html"),
     };

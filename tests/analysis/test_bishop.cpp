@@ -406,6 +406,46 @@ TEST(Bishop, ScratchFilesHoldTheLastMassAndMatchInParallel)
     EXPECT_EQ(field(trace.back(), "rr="), 90.0);
 }
 
+TEST(Bishop, ScratchFilesSkipTheLastCentresWithoutCircles)
+{
+    // Centres x 110, 120, 130 (ascending), y 100, 90, 80 (descending), each offset by
+    // 0.00001 as the search does; radii 70..90 at 5. A small arc-limit point at (130, 175)
+    // raises Rmin to the distance from each centre: 95 from (130, 80), sqrt(10^2 + 95^2)
+    // = 95.5 from (120, 80), 97.1 from (110, 80), all beyond Rmax = 90: those centres have
+    // no circle, and (130, 80) is the last centre of the serial order. The last one with
+    // circles is (130, 90), at a distance of 84.99999: its radii run from floor(84.99999)
+    // = 84 in steps of 5, that is 84.99999 (84 clamped) and 89. The files hold the last
+    // mass of the circle (130.00001, 90.00001) r 89.
+    auto m = fredlundKrahn();
+    const int p = *addPoint(*m, 130, 175);
+    addLine(*m, kArcLimitPointSmall, p, p);
+    for (int threads : {1, 3}) {
+        test::TempDir dir;
+        const CalcRunFiles run = calc(*m, dir.path(), threads);
+        ASSERT_EQ(run.outcome.status, 0);
+        const SearchGrid& g = run.results->grids[0];
+        const auto cols = gridValues(g.xmin, g.xmax, g.dx, false, 1000, nullptr);
+        const auto rows = gridValues(g.ymin, g.ymax, g.dy, true, 1000, nullptr);
+        ASSERT_EQ(rows.size(), 3u);
+        EXPECT_NEAR(cols.back(), 130.00001, 1e-9);
+        EXPECT_NEAR(rows[1], 90.00001, 1e-9);
+        const CircleRun last = evaluate(*m, cols.back(), rows[1], 89);
+        ASSERT_FALSE(last.capture.slices.empty());
+        ASSERT_EQ(run.bishopDmp.size(), last.capture.slices.size() * 40) << threads;
+        std::string expected;
+        for (const BishopSliceTerms& t : last.capture.slices)
+            for (double v : {t.numerator, t.cosTerm, t.absTerm, t.cohesionPart, t.frictionPart}) {
+                auto bits = std::bit_cast<std::uint64_t>(v);
+                for (int k = 0; k < 8; ++k, bits >>= 8)
+                    expected += static_cast<char>(bits & 0xffu);
+            }
+        EXPECT_EQ(run.bishopDmp, expected) << threads;
+        const auto trace = lines(run.trace);
+        ASSERT_FALSE(trace.empty());
+        EXPECT_EQ(field(trace.back(), "rr="), 89.0);
+    }
+}
+
 TEST(Bishop, IterationThatCannotEndStoresNoFactor)
 {
     // A driving moment that is NaN never ends the iteration: no factor, never a NaN.

@@ -198,3 +198,58 @@ TEST(CalcExamples, CommandLine)
     EXPECT_EQ(kt::runCommand(cli + " calc " + (dir / "refused.SDW").string(), &out), 2);
     EXPECT_NE(out.find("[error] 円弧半径　Rmax/Rmin　の値が不正です。"), std::string::npos) << out;
 }
+
+TEST(CalcExamples, BlockOutsideEveryClosedRegionTakesNoPartAndIsNamed)
+{
+    // A block of W = 100 whose inner point lies far beside the quay backfill: the outline
+    // traced around it closes around the whole section without holding it. It takes no
+    // part: the critical result is that of the section without it (the independent
+    // reference), and the user is told which block it was; the calculation still runs.
+    kt::TempDir dir, plain;
+    auto reference = load(kt::examplesDir() / "quay_backfill.SDW");
+    auto ref = calculate(*reference, plain.path(), 0);
+    ASSERT_EQ(ref->outcome.verdict, Verdict::Ok);
+
+    auto m = load(kt::examplesDir() / "quay_backfill.SDW");
+    SoilBlock heavy;
+    heavy.seed = {-500, 3};
+    heavy.unitWeight = heavy.effectiveUnitWeight = 100;
+    heavy.baseCohesion = 1;
+    const int slot = *addBlock(*m, heavy);
+    auto c = calculate(*m, dir.path(), 0);
+    ASSERT_EQ(c->outcome.verdict, ref->outcome.verdict);
+    EXPECT_EQ(c->results.critical.f, ref->results.critical.f);
+    EXPECT_EQ(c->results.critical.cx, ref->results.critical.cx);
+    EXPECT_EQ(c->results.critical.rr, ref->results.critical.rr);
+    EXPECT_EQ(kt::readBytes(dir / "answer1.dmp"), kt::readBytes(plain / "answer1.dmp"));
+    const std::string warning = "ブロック " + std::to_string(slot) +
+                                " の内部点が閉じた領域の外にあるため、このブロックは計算に含め"
+                                "ません。";
+    ASSERT_GE(c->outcome.messages.size(), 2u);
+    EXPECT_EQ(c->outcome.messages.front().text, warning);
+    EXPECT_EQ(c->outcome.messages.front().caption, "メッセージ");
+    EXPECT_EQ(c->outcome.messages.back().caption, "終わり"); // the verdict stays last
+
+    // The Bishop and straight runs say the same.
+    m->bishopCircle = m->felleniusCircle;
+    m->lineSlip.startX[0] = 0;
+    m->lineSlip.startY[0] = 0;
+    m->lineSlip.angle = {10, 40, 5};
+    for (int method : {kMethodBishop, kMethodLineByAngle}) {
+        m->conditions.method = method;
+        auto other = calculate(*m, dir.path(), 1);
+        ASSERT_FALSE(other->outcome.messages.empty()) << method;
+        EXPECT_EQ(other->outcome.messages.front().text, warning) << method;
+    }
+
+    // The command line prints it.
+    m->conditions.method = kMethodFellenius;
+    ASSERT_TRUE(writeDataFile(*m, dir / "outside.SDW").ok);
+    std::string out;
+    const int rc =
+        kt::runCommand(kt::cliPath().string() + " calc " + (dir / "outside.SDW").string() +
+                           " --workdir " + dir.path().string() + " --quiet",
+                       &out);
+    EXPECT_EQ(rc, 0) << out;
+    EXPECT_NE(out.find("[メッセージ] " + warning), std::string::npos) << out;
+}

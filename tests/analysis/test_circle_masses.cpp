@@ -6,8 +6,10 @@
 #include <cmath>
 #include <memory>
 
+#include "analysis/calculation.h"
 #include "analysis/circle_slices.h"
 #include "geometry/primitives.h"
+#include "test_support.h"
 
 using namespace keltora;
 
@@ -289,4 +291,91 @@ TEST(CircleMasses, HostileDataNeitherHangsNorGivesNaN)
         EXPECT_TRUE(std::isfinite(e.record.md));
         EXPECT_LE(e.record.f, kNoSafetyFactor);
     }
+}
+
+TEST(CircleMasses, CircleThroughAVertexOfTwoBoundaryLinesKeepsOneMass)
+{
+    // Ground y = 8 over x -20..20, base -10; a layer boundary (-20,0)-(5,0)-(20,0) made of
+    // two lines that meet at (5,0). The circle (0,10) of radius sqrt(125) passes through
+    // that vertex (25 + 100 = 125), crosses the boundary again at (-5,0) and the ground at
+    // x = +-sqrt(125 - 4) = +-11. Both lines give a crossing at (5,0): two crossings at one
+    // place. The soil on both sides turns about the centre as one body: one mass from
+    // x = 11 to x = -11.
+    auto m = emptyModel();
+    for (auto [x, y] : std::initializer_list<std::pair<double, double>>{
+             {-20, -10}, {20, -10}, {20, 0}, {20, 8}, {-20, 8}, {-20, 0}, {5, 0}})
+        addPoint(*m, x, y);
+    chain(*m, {0, 1, 2, 3, 4, 5}, true);
+    addLine(*m, kBoundaryLine, 5, 6);
+    addLine(*m, kBoundaryLine, 6, 2);
+    addBlock(*m, soil(0, 4));
+    addBlock(*m, soil(0, -5));
+    const double r = std::sqrt(125.0);
+
+    const PreparedSection section(*m, buildPolygonTable(*m));
+    const CircleCut cut = section.cutCircle(0, 10, r);
+    int atVertex = 0;
+    for (const CutPoint& p : cut.points)
+        if (std::fabs(p.x - 5) < 1e-9 && std::fabs(p.y) < 1e-9) ++atVertex;
+    ASSERT_EQ(atVertex, 2);
+
+    const auto out = evaluate(*m, 0, 10, r);
+    int withSlices = 0;
+    for (const auto& e : out)
+        withSlices += hasSlices(e.record) ? 1 : 0;
+    ASSERT_EQ(withSlices, 1);
+    EXPECT_NEAR(out.front().record.sx, 11, 1e-9);
+    EXPECT_NEAR(out.back().record.ex, -11, 1e-9);
+}
+
+TEST(CircleMasses, StoredInvalidMassKeepsNoFactorInTheCriticalResult)
+{
+    // The published slope with an uncut line (100,5)-(100,30) across the base of the one
+    // circle searched, (120, 90) r 80: the mass is invalid, f = 999999.9. With the maximum
+    // factor of safety at 999999.9 it is stored; its sums are partial, and the factor they
+    // would give (mr / md) must not become the critical factor (and an OUT verdict).
+    auto build = [](bool uncut) {
+        auto m = emptyModel();
+        for (auto [x, y] : std::initializer_list<std::pair<double, double>>{
+                 {0, 0}, {180, 0}, {180, 20}, {140, 20}, {60, 60}, {0, 60}, {100, 5}, {100, 30}})
+            addPoint(*m, x, y);
+        chain(*m, {0, 1, 2, 3, 4, 5}, true);
+        if (uncut) addLine(*m, kUncutLine, 6, 7);
+        addBlock(*m, soil(50, 30));
+        m->conditions.maxSafetyFactor = kNoSafetyFactor;
+        m->conditions.allowableSafetyFactor = 100;
+        m->felleniusCircle.centreX = {120, 120, 1};
+        m->felleniusCircle.centreY = {90, 90, 1};
+        m->felleniusCircle.radius = {80, 80, 1};
+        m->felleniusCircle.finestGrid = 1;
+        m->felleniusCircle.firstGridExtension = 2;
+        return m;
+    };
+    test::TempDir dir;
+    CalcOptions o;
+    o.workDir = dir.path();
+    o.now = std::tm{};
+    o.threads = 1;
+    auto m = build(true);
+    const auto results = std::make_unique<CalculationResults>();
+    const CalcOutcome out = runCalculation(*m, *results, o);
+    ASSERT_EQ(results->tables[0].size(), 1u);
+    const SlipResult& stored = results->tables[0][0];
+    EXPECT_EQ(stored.valid, 0);
+    EXPECT_EQ(stored.f, kNoSafetyFactor);
+    const double partial = truncateSafetyFactor(stored.mr / stored.md, 3);
+    EXPECT_LT(partial, 100.0); // what the rebuilt critical result used to report: OUT
+    ASSERT_TRUE(results->hasCritical);
+    EXPECT_EQ(results->critical.f, kNoSafetyFactor);
+    EXPECT_EQ(results->labels.at(0).f, kNoSafetyFactor);
+    EXPECT_EQ(out.verdict, Verdict::Ok); // no factor of safety against the allowable 100
+
+    // The sound mass of the same circle (no uncut line) is recomputed from its sums.
+    m = build(false);
+    runCalculation(*m, *results, o);
+    ASSERT_EQ(results->tables[0].size(), 1u);
+    EXPECT_EQ(results->tables[0][0].valid, 1);
+    EXPECT_EQ(results->critical.f,
+              truncateSafetyFactor(results->critical.mr / results->critical.md, 3));
+    EXPECT_LT(results->critical.f, 100.0);
 }

@@ -271,6 +271,45 @@ TEST(CircleFinishMass, TruncationDirectionForcesAndEndThrust)
     EXPECT_GT(h.rec.md, 0.0);
 }
 
+TEST(CircleFinishMass, TruncationGuardIsAtMostAThousandthOfAStep)
+{
+    // floor(r p + g) / p with g = 0.1 / p of a step, capped at 0.001 of a step.
+    // 0 decimals: a true 0.943 is cut to 0 (0.943 + 0.001 = 0.944 -> 0), not lifted to 1
+    // (0.943 + 0.1 = 1.043 -> 1 was shown and judged OK against 1.0).
+    EXPECT_EQ(cutSafetyFactor(0.943, 0), 0.0);
+    EXPECT_EQ(truncateSafetyFactor(0.943, 0), 0.0);  // a factor, not "none"
+    EXPECT_EQ(truncateSafetyFactor(1.9995, 0), 2.0); // within 0.001 of the step
+    EXPECT_EQ(truncateSafetyFactor(1.998, 0), 1.0);
+    // 1 decimal: 0.9992 * 10 + 0.001 = 9.993 -> 0.9 (the guard 0.01 gave 10.002 -> 1.0).
+    EXPECT_DOUBLE_EQ(truncateSafetyFactor(0.9992, 1), 0.9);
+    EXPECT_DOUBLE_EQ(truncateSafetyFactor(0.99995, 1), 1.0);
+    // 2 to 5 decimals: bit for bit the rule floor(r p + 0.1/p) / p.
+    for (int d = 2; d <= 5; ++d) {
+        const double p = std::pow(10.0, d);
+        for (double r = 0.0003; r < 3.0; r += 0.0012347)
+            for (double x : {r, 0.943, 1.2346, 1.235 - 0.00000009, 0.99999})
+                EXPECT_EQ(truncateSafetyFactor(x, d), std::floor(x * p + 0.1 / p) / p) << x;
+    }
+    EXPECT_EQ(truncateSafetyFactor(0.943, 3), 0.943);
+    // Ratios at or below zero stay without a factor of safety.
+    EXPECT_EQ(truncateSafetyFactor(0.0, 0), kNoSafetyFactor);
+    EXPECT_EQ(truncateSafetyFactor(-0.5, 3), kNoSafetyFactor);
+
+    // Through the finishing of a circle mass with 0 decimals: mr / md = 943 / 1000.
+    auto m = emptyModel();
+    m->draw.decimals[kDecSafetyFactor] = 0;
+    m->felleniusCircle.direction = 3;
+    const PreparedSection s(*m, buildPolygonTable(*m));
+    MassState a;
+    resetMass(a, 0, 0, 20, 25);
+    a.rec.mrf = 943;
+    a.rec.mdw = 1000;
+    a.rec.sx = 10;
+    a.rec.ex = -5;
+    finishFelleniusMass(s, a, 0);
+    EXPECT_EQ(a.rec.f, 0.0);
+}
+
 TEST(CircleSheetPile, MomentByMethod)
 {
     // Circle centre (0, 10), radius 5; pile at x = 3 from 10 down to -10: it crosses

@@ -480,3 +480,76 @@ TEST(LineCommands, LineAndCalcOnTheExamples)
         EXPECT_NE(out.find("OK"), std::string::npos) << name << out;
     }
 }
+
+TEST(LineByAngle, BothPartsFromAGroundPointAreTwoMasses)
+{
+    // A 45-degree face from the toe (0,0) up to the left to (-10,10), crest flat to -40,
+    // toe flat to 30, base at -10; c = 10, phi = 30, gamma = gamma' = 20. No limits, so
+    // the upper part of a line runs to the left (slip_sign -1). The line at 30 degrees
+    // through the toe, both parts slipping (direction 0):
+    //  upper part: the wedge (0,0)-(-10,10)-(-17.3205,10) under the face,
+    //    W1 = 20 * 0.5 * 10 * (10/tan30 - 10) = 732.051, L1 = 10/sin30 = 20,
+    //    F1 = (10 * 20 + W1 cos30 tan30) / (W1 sin30) = 566.025 / 366.025 = 1.54641;
+    //  lower part: it leaves the base at (17.3205,-10); the soil above it up to the toe
+    //    flat is the triangle (0,0)-(17.3205,0)-(17.3205,-10),
+    //    W2 = 20 * 0.5 * 10 * 17.3205 = 1732.051, L2 = 20,
+    //    F2 = (200 + W2 / 2) / (W2 / 2) = 1066.025 / 866.025 = 1.23094.
+    // Both parts meet the ground at the toe: the crossings there end each mass. Summed as
+    // one mass they would give (400 + 1232.051) / 1232.051 = 1.32466, not the 1.230 of the
+    // weaker part.
+    auto m = std::make_unique<SlopeModel>();
+    resetModel(*m);
+    const double xy[][2] = {{-40, -10}, {30, -10}, {30, 0}, {0, 0}, {-10, 10}, {-40, 10}};
+    for (const auto& p : xy)
+        addPoint(*m, p[0], p[1]);
+    for (int i = 0; i < 6; ++i)
+        addLine(*m, kBoundaryLine, i, (i + 1) % 6);
+    SoilBlock b;
+    b.seed = {-20, 0};
+    b.unitWeight = b.effectiveUnitWeight = 20;
+    b.baseCohesion = 10;
+    b.frictionAngle = 30;
+    addBlock(*m, b);
+    m->conditions.method = kMethodLineByAngle;
+    m->conditions.sliceWidth = 0.5;
+    LineSlipSettings& s = m->lineSlip;
+    s.startX[0] = 0;
+    s.startY[0] = 0;
+    s.angle = {30, 30, 1};
+    s.direction = 0;
+    s.angleRefinement = 1;
+
+    const double t30 = std::tan(kPi / 6);
+    const double w1 = 20 * 0.5 * 10 * (10 / t30 - 10), w2 = 20 * 0.5 * 10 * (10 / t30);
+    const double f1 = (200 + w1 * std::cos(kPi / 6) * t30) / (w1 * 0.5);
+    const double f2 = (200 + w2 * 0.5) / (w2 * 0.5);
+    ASSERT_NEAR(f1, 1.54641, 1e-5);
+    ASSERT_NEAR(f2, 1.23094, 1e-5);
+
+    std::vector<SlipResult> masses;
+    for (const auto& e : walk(*m, lineByAngle(0, 0, 30, -1)))
+        if (e.record.sx > -999999.0) masses.push_back(e.record);
+    ASSERT_EQ(masses.size(), 2u);
+    // From the right: the lower part first.
+    EXPECT_NEAR(masses[0].sx, 10 / t30, 1e-9);
+    EXPECT_NEAR(masses[0].ex, 0, 1e-9);
+    EXPECT_NEAR(masses[0].mdw, w2 * 0.5, 1e-6);
+    EXPECT_EQ(masses[0].f, std::floor(f2 * 1000 + 0.0001) / 1000); // 1.230
+    EXPECT_NEAR(masses[1].sx, 0, 1e-9);
+    EXPECT_NEAR(masses[1].ex, -10 / t30, 1e-9);
+    EXPECT_NEAR(masses[1].mdw, w1 * 0.5, 1e-6);
+    EXPECT_EQ(masses[1].f, std::floor(f1 * 1000 + 0.0001) / 1000); // 1.546
+
+    // The run stores both and reports the weaker part.
+    test::TempDir dir;
+    auto results = std::make_unique<CalculationResults>();
+    ASSERT_EQ(calc(*m, *results, dir.path()).status, 0);
+    EXPECT_EQ(results->tables[0].size(), 2u);
+    EXPECT_EQ(results->critical.f, 1.230);
+
+    // Only the upper part slipping: the wedge alone.
+    m->lineSlip.direction = 1;
+    ASSERT_EQ(calc(*m, *results, dir.path()).status, 0);
+    ASSERT_EQ(results->tables[0].size(), 1u);
+    EXPECT_EQ(results->critical.f, 1.546);
+}

@@ -1,5 +1,5 @@
 // The view transform, the all-show fit, zoom, scrolling and the area commands; the grid
-// plan, the display presets and the placement menu rules of the main view.
+// plan of the main view.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -232,7 +232,9 @@ TEST(AreaZoom, RubberBandStaysAnchoredToItsSectionPoint)
     AreaZoom z;
     z.start(true);
     z.leftClick(v, {100, 100});
-    EXPECT_EQ(z.bandFirst(v), (PixelPoint{100, 100}));
+    // -10 m left of the centre: trunc(-100 + 0.1) = -99 (toward zero), so pixel 101; the
+    // transform rounds toward the centre on its left and upper side.
+    EXPECT_EQ(z.bandFirst(v), (PixelPoint{101, 100}));
     v.setCentre(5.0, 0.0); // the view scrolls 5 m to the right
     // -15 m from the centre: trunc(-150 + 0.1) = -149 (toward zero), so pixel 51.
     EXPECT_EQ(z.bandFirst(v), (PixelPoint{51, 100}));
@@ -263,107 +265,6 @@ TEST(GridPlan, MinorReplacedByMajorBelowTenPixels)
     EXPECT_FALSE(gridPlan(v, 0.0, 0.0).draw);
     EXPECT_EQ(gridLabel(-10.0), "-10.00");
     EXPECT_EQ(gridLabel(-0.0), "0.00");
-}
-
-TEST(DisplayPresets, InputAndResultSets)
-{
-    DisplaySettings d;
-    d.autoSwitch = 1;
-    d.showFrame = 1;
-    EXPECT_TRUE(applyDisplayPresets(d, false));
-    EXPECT_EQ(d.showGrid, 1);
-    EXPECT_EQ(d.showPointNames, 1);
-    EXPECT_EQ(d.showBlockCentres, 1);
-    EXPECT_EQ(d.showCircleCentres, 1);
-    EXPECT_EQ(d.showSheetPile, 1);
-    EXPECT_EQ(d.showCohesionLine, 1);
-    EXPECT_EQ(d.showFrame, 0);
-    EXPECT_EQ(d.showPassivePressure, 0);
-    EXPECT_EQ(d.showSlipSurfaces, 0);
-    EXPECT_EQ(d.showSoilInfo, 0);
-    EXPECT_FALSE(applyDisplayPresets(d, false)); // already applied
-    EXPECT_TRUE(applyDisplayPresets(d, true));
-    EXPECT_EQ(d.showGrid, 0);
-    EXPECT_EQ(d.showPointNames, 0);
-    EXPECT_EQ(d.showUncutLines, 0);
-    EXPECT_EQ(d.showCohesionLine, 0);
-    EXPECT_EQ(d.showFrame, 1);
-    EXPECT_EQ(d.showSoilInfo, 1);
-    EXPECT_EQ(d.showSlipSurfaces, 1);
-    EXPECT_EQ(d.showPassivePressure, 1);
-    EXPECT_EQ(d.showBoundaryLines, 1);
-    EXPECT_EQ(d.autoSwitch, 1);
-    // Without automatic switching nothing changes.
-    DisplaySettings manual;
-    manual.autoSwitch = 0;
-    manual.showGrid = 0;
-    EXPECT_FALSE(applyDisplayPresets(manual, false));
-    EXPECT_EQ(manual.showGrid, 0);
-}
-
-TEST(PlacementMenus, SurchargeCaptionsAndUniformStrips)
-{
-    SlopeModel m = emptyModel();
-    m.conditions.surchargeQmin[0] = 10.0;
-    m.conditions.surchargeQmax[0] = 20.0;
-    m.conditions.surchargeQmin[1] = 15.0; // uniform
-    m.conditions.surchargeQmax[1] = 15.000001;
-    m.conditions.surchargeQmax[2] = 0.00005; // below 0.0001: hidden
-    PlacementMenus p = placementMenus(m, true);
-    EXPECT_TRUE(p.figureMenuVisible);
-    EXPECT_TRUE(p.surchargeMenuVisible);
-    EXPECT_EQ(p.surcharge[0].caption, "(1L)  10.000");
-    EXPECT_EQ(p.surcharge[1].caption, "(1R)  20.000");
-    EXPECT_TRUE(p.surcharge[0].visible && p.surcharge[1].visible);
-    EXPECT_EQ(p.surcharge[2].caption, "(2B)  15.000");
-    EXPECT_TRUE(p.surcharge[2].visible);
-    EXPECT_FALSE(p.surcharge[3].visible);
-    EXPECT_FALSE(p.surcharge[4].visible);
-    EXPECT_FALSE(p.surcharge[5].visible);
-    DrawSettings d;
-    EXPECT_TRUE(hideUnusedSurchargeLabels(d, p));
-    EXPECT_EQ(d.surchargeLabelMode[0][0], 1);
-    EXPECT_EQ(d.surchargeLabelMode[1][0], 1);
-    EXPECT_EQ(d.surchargeLabelMode[0][1], 1);
-    EXPECT_EQ(d.surchargeLabelMode[1][1], -1); // the hidden right end of the uniform strip
-    EXPECT_EQ(d.surchargeLabelMode[0][2], -1);
-    EXPECT_EQ(d.surchargeLabelMode[1][2], -1);
-    EXPECT_FALSE(hideUnusedSurchargeLabels(d, p));
-
-    // No loads at all: the menu is hidden; without results the figure menu is too.
-    const PlacementMenus none = placementMenus(emptyModel(), false);
-    EXPECT_FALSE(none.surchargeMenuVisible);
-    EXPECT_FALSE(none.figureMenuVisible);
-    EXPECT_FALSE(none.resultsEnabled);
-    EXPECT_FALSE(none.forceMenuVisible);
-    EXPECT_FALSE(none.passiveMenuVisible);
-}
-
-TEST(PlacementMenus, ForcesAndEarthPressureRows)
-{
-    SlopeModel m = emptyModel();
-    m.conditions.forceH = {12.5, 0.00005, 0.0005};
-    m.sheetPile.passiveCount = 4;
-    m.sheetPile.passiveIntensity[0] = 0.0; // below 0.0001
-    m.sheetPile.passiveIntensity[1] = 20.0;
-    m.sheetPile.passiveIntensity[2] = 20.00005; // repeats the row before
-    m.sheetPile.passiveIntensity[3] = 35.0;
-    m.sheetPile.passiveIntensity[4] = 50.0; // beyond the count
-    const PlacementMenus p = placementMenus(m, true);
-    EXPECT_EQ(p.forces[0].caption, "(1)  12.500");
-    EXPECT_TRUE(p.forces[0].visible);
-    EXPECT_FALSE(p.forces[1].visible);
-    EXPECT_TRUE(p.forces[2].visible); // at least 0.0001 ...
-    EXPECT_TRUE(p.forceMenuVisible);  // ... and one force of at least 0.001
-    EXPECT_TRUE(p.passiveMenuVisible);
-    EXPECT_FALSE(p.passive[0].visible);
-    EXPECT_TRUE(p.passive[1].visible);
-    EXPECT_EQ(p.passive[1].caption, "  20.000");
-    EXPECT_FALSE(p.passive[2].visible);
-    EXPECT_TRUE(p.passive[3].visible);
-    EXPECT_FALSE(p.passive[4].visible);
-    m.conditions.forceH = {0.0005, 0.0, 0.0};
-    EXPECT_FALSE(placementMenus(m, true).forceMenuVisible);
 }
 
 } // namespace

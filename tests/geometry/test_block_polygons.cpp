@@ -106,10 +106,34 @@ TEST(PolygonTable, PolygonsBoxesAndUnsoundReferences)
     EXPECT_DOUBLE_EQ(t.blocks[0].xmin, 0.0);
     EXPECT_DOUBLE_EQ(t.blocks[0].xmax, 10.0);
     EXPECT_DOUBLE_EQ(t.blocks[0].ymax, 10.0);
-    // The far point still traces the square's outside (accepted by the table, which is
-    // why the block check exists); the free slot has no polygon.
-    EXPECT_EQ(t.blocks[1].edges, 4);
+    // The far point traces the square's outside: a closed outline that does not hold
+    // it. Outside every closed region, the block has no polygon and is marked; the free
+    // slot has no polygon either and is not marked.
+    EXPECT_EQ(t.blocks[1].edges, -1);
+    EXPECT_TRUE(t.blocks[1].outside);
+    EXPECT_FALSE(t.blocks[0].outside);
     EXPECT_EQ(t.blocks[2].edges, -1);
+    EXPECT_FALSE(t.blocks[2].outside);
+
+    // An inner point in a region that does not close keeps its open chain, as the block
+    // check shows: it is not "outside". From (5,2) the walk runs 1-0-3-4 and stops at 4.
+    auto chainModel = emptyModel();
+    addPoint(*chainModel, 0, 0);
+    addPoint(*chainModel, 10, 0);
+    addPoint(*chainModel, 10, 10);
+    addPoint(*chainModel, 0, 10);
+    addPoint(*chainModel, -5, 15);
+    addBoundary(*chainModel, 3, 0);
+    addBoundary(*chainModel, 0, 1);
+    addBoundary(*chainModel, 1, 2);
+    addBoundary(*chainModel, 3, 4);
+    SoilBlock inside;
+    inside.seed = {5, 2};
+    addBlock(*chainModel, inside);
+    const PolygonTable u = buildPolygonTable(*chainModel);
+    EXPECT_EQ(u.blocks[0].points, (std::vector<int>{1, 0, 3, 4}));
+    EXPECT_EQ(u.blocks[0].edges, 3);
+    EXPECT_FALSE(u.blocks[0].outside);
 }
 
 TEST(SectionChecks, ConnectionAndBlockChecks)

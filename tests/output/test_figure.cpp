@@ -71,31 +71,46 @@ void graduations(double scale, Point2 centre, std::vector<double>& ticks,
 
 TEST(Figure, GraduationSpacingByScale)
 {
+    // The spacing table by the scale denominator S: the first column whose bound S lies
+    // below. The window on A4 (260 mm wide) runs from the centre - 130 mm * s; the ticks
+    // cover the inner limits from 10 mm to 260 mm.
     std::vector<double> ticks;
     std::vector<std::string> labels;
-    // 1:100 on A4 centred at x = 0: inner limits -13 .. 13 m; 2 m ticks, 10 m labels.
+    // 1:100 (below 100.1) at x = 0: s = 0.1 m/mm, limits -12 .. 13 m; 1 m ticks (10 mm),
+    // 26 of them, and labels every 5 m.
     graduations(100.0, {0, 0}, ticks, labels);
-    ASSERT_EQ(ticks.size(), 13u); // -12, -10, ..., 12
-    EXPECT_NEAR(ticks[1] - ticks[0], 20.0, 1e-9);
-    EXPECT_EQ(labels, (std::vector<std::string>{"-10", "0", "10"}));
-    // 1:10: 0.2 m ticks (20 mm), 1 m labels.
+    ASSERT_EQ(ticks.size(), 26u);
+    EXPECT_NEAR(ticks[1] - ticks[0], 10.0, 1e-9);
+    EXPECT_NEAR(ticks[0], (-12.0 + 13.0) / 0.1, 1e-9);
+    EXPECT_EQ(labels, (std::vector<std::string>{"-10", "-5", "0", "5", "10"}));
+    // 1:200 (below 300.1) at x = 20: s = 0.2, limits -4 .. 46 m; 2 m ticks (10 mm) and
+    // labels every 10 m.
+    graduations(200.0, {20, 5}, ticks, labels);
+    ASSERT_EQ(ticks.size(), 26u);
+    EXPECT_NEAR(ticks[1] - ticks[0], 10.0, 1e-9);
+    EXPECT_EQ(labels, (std::vector<std::string>{"0", "10", "20", "30", "40"}));
+    // 1:500 (below 500.1) at x = 0: s = 0.5, limits -60 .. 65 m; 5 m ticks, 25 m labels.
+    graduations(500.0, {0, 0}, ticks, labels);
+    ASSERT_EQ(ticks.size(), 26u);
+    EXPECT_NEAR(ticks[1] - ticks[0], 10.0, 1e-9);
+    EXPECT_EQ(labels, (std::vector<std::string>{"-50", "-25", "0", "25", "50"}));
+    // 1:10 (below 10.1, "%3.1f"): s = 0.01, limits -1.2 .. 1.3 m; 0.1 m ticks, 0.5 m labels.
     graduations(10.0, {0, 0}, ticks, labels);
-    ASSERT_GE(ticks.size(), 2u);
-    EXPECT_NEAR(ticks[1] - ticks[0], 20.0, 1e-9);
-    EXPECT_EQ(labels.front(), "-1.0"); // "%3.1f" below 1:10.1; inner limits -1.2 .. 1.3 m
-    EXPECT_EQ(labels.back(), "1.0");
-    // 1:5 with "%3.1f": labels every 1 m, ticks every 0.2 m (40 mm).
+    ASSERT_EQ(ticks.size(), 26u);
+    EXPECT_NEAR(ticks[1] - ticks[0], 10.0, 1e-9);
+    EXPECT_EQ(labels, (std::vector<std::string>{"-1.0", "-0.5", "0.0", "0.5", "1.0"}));
+    // 1:5 at x = 0.5: s = 0.005, limits -0.1 .. 1.15 m; 0.1 m ticks (20 mm).
     graduations(5.0, {0.5, 0}, ticks, labels);
-    EXPECT_NEAR(ticks[1] - ticks[0], 40.0, 1e-9);
-    EXPECT_EQ(labels, (std::vector<std::string>{"0.0", "1.0"}));
-    // Label positions: "10" (2 bytes) at xp - 1.5 below the axis.
+    EXPECT_NEAR(ticks[1] - ticks[0], 20.0, 1e-9);
+    EXPECT_EQ(labels, (std::vector<std::string>{"0.0", "0.5", "1.0"}));
+    // Label positions: "20" (2 bytes) at 1:200, x = 20 m with the window from -6 m:
+    // xp = 130 mm, the text at xp - 0.75 * 2 below the axis.
     FigureSection s;
     Figure f = composeFigure(s.model, s.results, &s.polygons);
     bool found = false;
     for (const FigureItem& i : f.items)
-        if (i.kind == FigureItemKind::Text && i.text == "25" && i.p1.y == 5.0) {
-            // 1:200 labels every 25 m; x = 25 m with the window from -6 m: 155 mm.
-            EXPECT_NEAR(i.p1.x, 155.0 - 1.5, 1e-9);
+        if (i.kind == FigureItemKind::Text && i.text == "20" && i.p1.y == 5.0) {
+            EXPECT_NEAR(i.p1.x, 130.0 - 1.5, 1e-9);
             EXPECT_DOUBLE_EQ(i.size, 3.0);
             found = true;
         }
@@ -364,6 +379,119 @@ TEST(Figure, CircleOutlineAndLabels)
     EXPECT_EQ(countItems(f, kLayerCritical, FigureItemKind::Arc), 0);
     EXPECT_EQ(countItems(f, kLayerSafetyLabels, FigureItemKind::PointMark), 0);
     EXPECT_FALSE(hasText(f, "最小安全率 Fmin       1.363"));
+}
+
+TEST(Figure, ArcsAreClippedToTheSectionArea)
+{
+    using figure_detail::clipArc;
+    using figure_detail::ClipRect;
+    const ClipRect r{10, 10, 260, 170};
+    // Wholly inside: centre (100, 150), radius 50, clockwise from (150, 150) through
+    // (100, 100) to (50, 150): the arc as it was.
+    auto pieces = clipArc({150, 150}, {50, 150}, {100, 150}, -1, r);
+    ASSERT_EQ(pieces.size(), 1u);
+    EXPECT_EQ(pieces[0].first.x, 150.0);
+    EXPECT_EQ(pieces[0].second.x, 50.0);
+    // Through the bottom edge: centre (100, 40), radius 50, clockwise from (150, 40) down
+    // to (100, -10) and up to (50, 40). The circle meets y = 10 at x = 100 +- sqrt(50^2 -
+    // 30^2) = 100 +- 40: two pieces, (150, 40) -> (140, 10) and (60, 10) -> (50, 40).
+    pieces = clipArc({150, 40}, {50, 40}, {100, 40}, -1, r);
+    ASSERT_EQ(pieces.size(), 2u);
+    EXPECT_EQ(pieces[0].first.x, 150.0);
+    EXPECT_NEAR(pieces[0].second.x, 140.0, 1e-9);
+    EXPECT_NEAR(pieces[0].second.y, 10.0, 1e-9);
+    EXPECT_NEAR(pieces[1].first.x, 60.0, 1e-9);
+    EXPECT_NEAR(pieces[1].first.y, 10.0, 1e-9);
+    EXPECT_EQ(pieces[1].second.x, 50.0);
+    // The other way round (counter-clockwise over the top) the same ends give the whole
+    // upper half, which lies inside.
+    pieces = clipArc({150, 40}, {50, 40}, {100, 40}, 1, r);
+    ASSERT_EQ(pieces.size(), 1u);
+    EXPECT_EQ(pieces[0].first.x, 150.0);
+    // Across the right edge: centre (250, 40), radius 50, counter-clockwise from
+    // (250, -10) to (250, 90). Only the part above the crossing with x = 260 at
+    // y = 40 + sqrt(50^2 - 10^2) = 88.990 lies inside.
+    pieces = clipArc({250, -10}, {250, 90}, {250, 40}, 1, r);
+    ASSERT_EQ(pieces.size(), 1u);
+    EXPECT_NEAR(pieces[0].first.x, 260.0, 1e-9);
+    EXPECT_NEAR(pieces[0].first.y, 40.0 + std::sqrt(2400.0), 1e-9);
+    EXPECT_EQ(pieces[0].second.y, 90.0);
+    // Wholly outside.
+    EXPECT_TRUE(clipArc({150, -100}, {50, -100}, {100, -100}, -1, r).empty());
+
+    // The critical circle of the section at 1:100 centred on (20, 5): the window starts at
+    // (7, -4) m, so the centre (20, 20) lies at (130, 240) mm, above the section area, the
+    // right end (26.874, 5) at (198.74, 90) and the left end (6.875, 10) at (-1.25, 140),
+    // left of it. The arc radius is that of the right end, hypot(68.74, 150) = 165.0006 mm
+    // (the end is given to 3 decimals); it leaves the area at x = 10 where
+    // y = 240 - sqrt(r^2 - 120^2) = 126.752: one piece from the right end to there.
+    FigureSection s;
+    s.model.draw.scaleDenominator = 100.0;
+    const Figure f = composeFigure(s.model, s.results, &s.polygons);
+    std::vector<FigureItem> arcs;
+    for (const FigureItem& i : f.items)
+        if (i.kind == FigureItemKind::Arc && i.layer == kLayerCritical) arcs.push_back(i);
+    ASSERT_EQ(arcs.size(), 1u);
+    EXPECT_NEAR(arcs[0].p1.x, 198.74, 1e-9);
+    EXPECT_NEAR(arcs[0].p1.y, 90.0, 1e-9);
+    EXPECT_NEAR(arcs[0].p2.x, 10.0, 1e-9);
+    const double radius = std::hypot(68.74, 150.0);
+    EXPECT_NEAR(arcs[0].p2.y, 240.0 - std::sqrt(radius * radius - 120.0 * 120.0), 1e-9);
+    EXPECT_NEAR(arcs[0].centre.y, 240.0, 1e-9);
+    EXPECT_EQ(arcs[0].style, -1);
+}
+
+TEST(Figure, HorizontalForceArrowPointsTheWayTheMassSlips)
+{
+    // Force 1: H = 20 kN/m at y = 8 m, drawn at x = 30 m, 0.5 mm per kN/m, t = 2.5 mm. A4 at
+    // 1:200 centred on (20, 5): the window starts at (-6, -13) m, so the tip lies at
+    // ((30 + 6) / 0.2, (8 + 13) / 0.2) = (180, 105) mm and the shaft is 20 * 0.5 = 10 mm.
+    // "20.0 kN/m" is 9 bytes: 9 * 2.5 / 2 = 11.25 mm wide.
+    struct Case {
+        int sign;       // slip direction sign of the critical result
+        double tailX;   // the shaft runs from the tip against the slip
+        double strokeX; // head strokes: t = 2.5 mm back along the shaft, 0.2 t across
+        double beyondX; // label style 0: t beyond the tail, outwards
+    };
+    for (const Case& c : {Case{1, 190.0, 182.5, 192.5}, Case{-1, 170.0, 177.5, 156.25}}) {
+        FigureSection s;
+        s.model.draw.decimals[kDecForce] = 1;
+        s.results.directionSign = c.sign;
+        for (int style : {0, 1, 2}) {
+            s.model.draw.forceLabelMode[0] = style;
+            const Figure f = composeFigure(s.model, s.results, &s.polygons);
+            std::vector<FigureItem> lines;
+            const FigureItem* text = nullptr;
+            for (const FigureItem& i : f.items) {
+                if (i.layer != kLayerForces) continue;
+                if (i.kind == FigureItemKind::Line) lines.push_back(i);
+                if (i.kind == FigureItemKind::Text) text = &i;
+            }
+            ASSERT_EQ(lines.size(), 3u) << c.sign;
+            EXPECT_NEAR(lines[0].p1.x, c.tailX, 1e-9) << c.sign; // the shaft, tail to tip
+            EXPECT_NEAR(lines[0].p2.x, 180.0, 1e-9);
+            EXPECT_NEAR(lines[0].p1.y, 105.0, 1e-9);
+            for (int k : {1, 2}) {
+                EXPECT_NEAR(lines[static_cast<size_t>(k)].p1.x, 180.0, 1e-9);
+                EXPECT_NEAR(lines[static_cast<size_t>(k)].p2.x, c.strokeX, 1e-9) << c.sign;
+            }
+            EXPECT_NEAR(lines[1].p2.y, 105.5, 1e-9);
+            EXPECT_NEAR(lines[2].p2.y, 104.5, 1e-9);
+            ASSERT_NE(text, nullptr);
+            EXPECT_EQ(text->text, "20.0 kN/m");
+            const double mid = (c.tailX + 180.0) / 2.0;
+            if (style == 1) { // centred above the shaft middle
+                EXPECT_NEAR(text->p1.x, mid - 11.25 / 2.0, 1e-9);
+                EXPECT_NEAR(text->p1.y, 105.0 + 2.5 / 4.0, 1e-9);
+            } else if (style == 2) { // centred below it
+                EXPECT_NEAR(text->p1.x, mid - 11.25 / 2.0, 1e-9);
+                EXPECT_NEAR(text->p1.y, 105.0 - 2.5 / 4.0 - 2.5, 1e-9);
+            } else { // beyond the tail, vertically centred
+                EXPECT_NEAR(text->p1.x, c.beyondX, 1e-9) << c.sign;
+                EXPECT_NEAR(text->p1.y, 105.0 - 1.25, 1e-9);
+            }
+        }
+    }
 }
 
 TEST(Figure, ClippingAndBadReferences)

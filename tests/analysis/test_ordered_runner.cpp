@@ -1,0 +1,161 @@
+// The ordered parallel runner that every search uses, and what happens to the searches of
+// every method family when the observer (the message window, the progress bar) throws:
+// the workers are joined and the calculation ends with a message, on one thread and two.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "analysis/calculation.h"
+#include "analysis/ordered_runner.h"
+#include "model/sdw_file.h"
+#include "test_support.h"
+
+using namespace keltora;
+namespace kt = keltora::test;
+
+namespace {
+
+struct Item {
+    long long value = -1;
+};
+struct Scratch {
+    int uses = 0;
+};
+
+// Stores the items it is handed; evaluation squares the index.
+struct Recorder {
+    std::vector<long long> stored;
+    bool run(long long n, int threads, long long throwAt = -1, long long storeThrowAt = -1,
+             long long abortAt = -1)
+    {
+        return runInOrder<Item, Scratch>(
+            n, threads,
+            [&](long long i, Item& item, Scratch& s) {
+                ++s.uses;
+                if (i == throwAt) throw std::runtime_error("evaluation");
+                item.value = i * i;
+            },
+            [&](long long i, Item& item) {
+                if (i == storeThrowAt) throw std::logic_error("store");
+                stored.push_back(item.value);
+            },
+            [&](long long i) { return i == abortAt; });
+    }
+};
+
+} // namespace
+
+TEST(OrderedRunner, StoresInOrderAndJoinsOnEveryWayOut)
+{
+    // 1000 items (more than the look-ahead of 256) on 1, 2 and 3 threads: stored in item
+    // order, each once.
+    for (int threads : {1, 2, 3}) {
+        Recorder r;
+        ASSERT_TRUE(r.run(1000, threads));
+        ASSERT_EQ(r.stored.size(), 1000u);
+        for (long long i = 0; i < 1000; ++i)
+            ASSERT_EQ(r.stored[static_cast<std::size_t>(i)], i * i) << threads;
+    }
+    for (int threads : {1, 3}) {
+        // An abort before item 600: items 0 .. 599 stored, false returned.
+        Recorder a;
+        EXPECT_FALSE(a.run(1000, threads, -1, -1, 600));
+        EXPECT_EQ(a.stored.size(), 600u) << threads;
+        // An evaluation that throws at item 700: rethrown here when its turn comes, after
+        // items 0 .. 699 were stored.
+        Recorder e;
+        EXPECT_THROW(e.run(1000, threads, 700), std::runtime_error);
+        EXPECT_EQ(e.stored.size(), 700u) << threads;
+        // The store throws at item 10: the exception leaves with the workers joined (a
+        // thread left joinable would end the program here).
+        Recorder s;
+        EXPECT_THROW(s.run(1000, threads, -1, 10), std::logic_error);
+        EXPECT_EQ(s.stored.size(), 10u) << threads;
+    }
+    // Nothing to do.
+    Recorder none;
+    EXPECT_TRUE(none.run(0, 3));
+    EXPECT_TRUE(none.stored.empty());
+}
+
+namespace {
+
+// Throws from one of its calls once it has been called `after` times in all.
+class ThrowingObserver : public CalculationObserver {
+  public:
+    enum class Where { Line, CentreDone, Abort };
+    ThrowingObserver(Where where, int after) : where_(where), after_(after) {}
+
+    void setLine(int, const std::string&) override { maybeThrow(Where::Line); }
+    void centreDone(long long, long long) override { maybeThrow(Where::CentreDone); }
+    bool abortRequested() override
+    {
+        maybeThrow(Where::Abort);
+        return false;
+    }
+    int calls = 0;
+
+  private:
+    void maybeThrow(Where w)
+    {
+        ++calls;
+        if (w == where_ && calls > after_) throw std::runtime_error("observer failed");
+    }
+    Where where_;
+    int after_;
+};
+
+std::unique_ptr<SlopeModel> load(const std::string& name)
+{
+    auto m = std::make_unique<SlopeModel>();
+    resetModel(*m);
+    EXPECT_EQ(readDataFile(*m, kt::examplesDir() / name).status, 0) << name;
+    return m;
+}
+
+} // namespace
+
+TEST(OrderedRunner, ThrowingObserverEndsEveryMethodWithAMessage)
+{
+    struct Family {
+        const char* example;
+        int method;
+    };
+    const Family families[] = {{"embankment.SDW", kMethodFellenius},
+                               {"embankment_bishop.SDW", kMethodBishop},
+                               {"wedge_line.SDW", kMethodLineByAngle},
+                               {"wedge_segments.SDW", kMethodLineBySegments}};
+    using Where = ThrowingObserver::Where;
+    for (const Family& f : families) {
+        auto m = load(f.example);
+        ASSERT_EQ(m->conditions.method, f.method) << f.example;
+        for (int threads : {1, 2}) {
+            for (Where where : {Where::Line, Where::CentreDone, Where::Abort}) {
+                kt::TempDir dir;
+                CalcOptions o;
+                o.workDir = dir.path();
+                o.threads = threads;
+                o.now = std::tm{};
+                ThrowingObserver observer(where, 5);
+                auto results = std::make_unique<CalculationResults>();
+                const CalcOutcome out = runCalculation(*m, *results, o, &observer);
+                const std::string what = std::string(f.example) + " threads " +
+                                         std::to_string(threads) + " where " +
+                                         std::to_string(static_cast<int>(where));
+                EXPECT_EQ(out.status, -1) << what;
+                EXPECT_EQ(out.verdict, Verdict::None) << what;
+                ASSERT_GE(out.messages.size(), 2u) << what;
+                EXPECT_NE(out.messages[out.messages.size() - 2].text.find("observer failed"),
+                          std::string::npos)
+                    << what;
+                EXPECT_EQ(out.messages.back().text, "計算：計算結果が得られませんでした。\n");
+                EXPECT_FALSE(results->hasCritical) << what;
+                EXPECT_EQ(m->calcState, kResultsNone) << what;
+            }
+        }
+    }
+}
