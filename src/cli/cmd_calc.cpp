@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "analysis/calculation.h"
 #include "cli/commands.h"
@@ -173,31 +174,45 @@ void printResults(const CalculationResults& r)
                     .c_str());
 }
 
+} // namespace
+
+int exitCodeOf(const CalcOutcome& outcome)
+{
+    if (outcome.status != 0) return 2;
+    // A dump the engineer relies on is missing: the run did not do all it should.
+    for (const Message& m : outcome.messages)
+        if (m.caption == "ERROR") return 2;
+    switch (outcome.verdict) {
+    case Verdict::Ok: return 0;
+    case Verdict::Out: return 1;
+    default: return 2;
+    }
+}
+
+namespace {
+
 int runCalc(const Args& argsIn)
 {
-    Args args = argsIn;
-    std::string workDir = ".", threadsText;
-    takeOption(args, "--workdir", workDir);
-    const bool haveThreads = takeOption(args, "--threads", threadsText);
-    const bool quiet = takeFlag(args, "--quiet");
-    int threads = 0;
-    char tail = 0;
-    if (args.size() != 1 ||
-        (haveThreads && (cscan(threadsText.c_str(), "%d%c", &threads, &tail) != 1 || threads < 1 ||
-                         threads > 256))) {
-        std::fprintf(stderr,
-                     "usage: keltora calc FILE.SDW [--workdir DIR] [--threads N] [--quiet]\n");
-        return 2;
-    }
+    Options o(argsIn, "calc");
+    std::string workDir = ".";
+    o.value("--workdir", workDir);
+    const std::optional<int> threads = o.integer("--threads", 1, 256);
+    const bool quiet = o.flag("--quiet");
+    const bool accept = o.flag("--accept-warnings");
+    if (!o.finish(1, 1)) return 2;
+    const std::string file = o.files()[0];
 
-    auto model = loadSection(args[0]);
-    if (!model) return 2;
+    LoadedSection loaded = loadSection(file, "calc", Damaged::Refuse, accept);
+    if (!loaded.model) return 2;
+    SlopeModel* model = loaded.model.get();
+    warnAboutValues(*model);
 
     if (!prepareWorkDir(workDir, "calc")) return 2;
+    if (!outputsSpareInputs("calc", {}, {file}, std::filesystem::path(workDir))) return 2;
 
     CalcOptions options;
     options.workDir = workDir;
-    options.threads = threads;
+    options.threads = threads.value_or(0);
     auto results = std::make_unique<CalculationResults>();
     ProgressObserver progress(quiet);
     CalcOutcome outcome;
@@ -208,13 +223,13 @@ int runCalc(const Args& argsIn)
         if (interrupted) std::fprintf(stderr, "keltora calc: interrupted\n");
     }
 
+    const int method = model->conditions.method;
     if (outcome.status != 0) {
         for (const Message& m : outcome.messages)
-            printMessage(m);
+            printMessage(m, method);
         return 2;
     }
     // An interrupted search reports nothing but the message: its tables are incomplete.
-    const int method = model->conditions.method;
     if (results->validFlag != kResultsAborted) {
         if (method == kMethodLineByAngle || method == kMethodLineBySegments)
             printLineResults(*results, method == kMethodLineBySegments);
@@ -222,22 +237,35 @@ int runCalc(const Args& argsIn)
             printResults(*results);
     }
     for (std::size_t i = 0; i + 1 < outcome.messages.size(); ++i)
-        printMessage(outcome.messages[i]);
+        printMessage(outcome.messages[i], method);
     if (!outcome.messages.empty()) {
         const Message& verdict = outcome.messages.back();
         std::printf("[%s] %s\n", verdict.caption.c_str(), trimNewlines(verdict.text).c_str());
     }
-    switch (outcome.verdict) {
-    case Verdict::Ok: return 0;
-    case Verdict::Out: return 1;
-    default: return 2;
-    }
+    const int code = exitCodeOf(outcome);
+    if (code == 2 && outcome.verdict != Verdict::None)
+        std::fprintf(stderr, "keltora calc: exit 2: files of the run could not be written (see "
+                             "the messages above)\n");
+    return code;
 }
 
-const CommandRegistrar calc{{"calc", "calc FILE.SDW [--workdir DIR] [--threads N]",
-                             "run the calculation (dumps into DIR, default the current folder; "
-                             "--quiet hides the progress); exit 0 OK, 1 OUT, 2 no result or error",
-                             runCalc}};
+const CommandRegistrar calc{
+    {"calc", "calc FILE.SDW [--workdir DIR] [--threads N] [--quiet] [--accept-warnings]",
+     "run the calculation (dumps into DIR, default the current folder); exit 0 OK, 1 OUT, 2 no "
+     "result or error",
+     runCalc,
+     "  --workdir DIR      folder for the dump files answer1.dmp .. answer4.dmp (and bishop.dmp,\n"
+     "                     test_dmp.txt for the Bishop methods); created when missing;\n"
+     "                     default: the current folder\n"
+     "  --threads N        centres evaluated in parallel, 1..256 (default: all cores); the\n"
+     "                     results are the same bit for bit\n"
+     "  --quiet            no progress bar on stderr\n" +
+         std::string(kAcceptWarningsHelp) +
+         "\nPhysically meaningless values (negative unit weights or cohesion, friction angles\n"
+         "outside 0..90 degrees, lines pointing at missing points) are printed as warnings\n"
+         "before the result. Ctrl+C stops the search at the next centre (no result).\n\n"
+         "Exit codes: 0 OK (factor of safety >= allowable), 1 OUT, 2 no result, a refused\n"
+         "file or setting, or a dump file that could not be written.\n"}};
 
 } // namespace
 } // namespace keltora::cli

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 #include "analysis/bishop.h"
 #include "analysis/circle_slices.h"
@@ -16,19 +17,20 @@ namespace {
 
 int runCircle(const Args& argsIn)
 {
-    Args args = argsIn;
-    std::string centre, radius;
-    const bool haveCentre = takeOption(args, "--centre", centre);
-    const bool haveRadius = takeOption(args, "--radius", radius);
-    double cx = 0, cy = 0, rr = 0;
-    if (args.size() != 1 || !haveCentre || !haveRadius || !parsePair(centre, cx, cy) ||
-        cscan(radius.c_str(), "%lf", &rr) != 1 || !std::isfinite(cx) || !std::isfinite(cy) ||
-        !(rr > 0.0) || !std::isfinite(rr)) {
-        std::fprintf(stderr, "usage: keltora circle FILE.SDW --centre X,Y --radius R (R > 0)\n");
-        return 2;
-    }
-    auto model = loadSection(args[0]);
-    if (!model) return 2;
+    Options o(argsIn, "circle");
+    double cx = 0, cy = 0;
+    const bool haveCentre = o.pair("--centre", cx, cy);
+    const std::optional<double> radius = o.real("--radius");
+    const bool accept = o.flag("--accept-warnings");
+    if (!o.failed() && !haveCentre) o.fail("--centre X,Y is needed");
+    if (!o.failed() && !radius) o.fail("--radius R is needed");
+    if (radius && !(*radius > 0.0)) o.fail("--radius must be greater than 0");
+    if (!o.finish(1, 1)) return 2;
+    const double rr = *radius;
+    LoadedSection loaded = loadSection(o.files()[0], "circle", Damaged::Refuse, accept);
+    if (!loaded.model) return 2;
+    SlopeModel* model = loaded.model.get();
+    warnAboutValues(*model);
     const int method = model->conditions.method;
     if (method == kMethodLineByAngle || method == kMethodLineBySegments) {
         printMessage({cformat("method %d is a straight slip: evaluate one line with "
@@ -39,7 +41,7 @@ int runCircle(const Args& argsIn)
     }
     if (method != kMethodFellenius && method != kMethodTschebotarioff && method != kMethodBishop &&
         method != kMethodBishopModified) {
-        printMessage({cformat("cm.kt != 0,1,2,4 (method %d)", method), "break"});
+        printMessage({"cm.kt != 0,1,2,4", "break"}, method);
         return 2;
     }
     const bool bishop = method == kMethodBishop || method == kMethodBishopModified;
@@ -76,8 +78,11 @@ int runCircle(const Args& argsIn)
 
 const CommandRegistrar circle{
     {"circle", "circle FILE.SDW --centre X,Y --radius R",
-     "evaluate one slip circle with the section's method settings and print its masses",
-     runCircle}};
+     "evaluate one slip circle with the section's method settings and print its masses", runCircle,
+     "  --centre X,Y       centre of the circle (m)\n"
+     "  --radius R         radius (m), > 0\n" +
+         std::string(kAcceptWarningsHelp) +
+         "\nExit codes: 0 evaluated, 2 a refused file or setting.\n"}};
 
 } // namespace
 } // namespace keltora::cli

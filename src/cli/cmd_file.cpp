@@ -31,19 +31,23 @@ void printRange(const char* label, const Range3& r)
 
 int runInfo(const Args& argsIn)
 {
-    Args args = argsIn;
-    if (args.size() != 1) {
-        std::fprintf(stderr, "usage: keltora info FILE.SDW\n");
-        return 2;
-    }
-    auto m = loadSection(args[0]);
-    if (!m) return 2;
+    Options o(argsIn, "info");
+    if (!o.finish(1, 1)) return 2;
+    const std::string file = o.files()[0];
+    LoadedSection loaded = loadSection(file, "info", Damaged::Allow);
+    if (!loaded.model) return 2;
+    const SlopeModel* m = loaded.model.get();
     int points = 0, lines = 0, blocks = 0;
-    for (int i = 0; i < m->pointCount; ++i) points += m->points[static_cast<size_t>(i)].number >= 0;
-    for (int i = 0; i < m->lineCount; ++i) lines += m->lines[static_cast<size_t>(i)].kind >= 0;
-    for (int i = 0; i < m->blockCount; ++i) blocks += m->blocks[static_cast<size_t>(i)].number >= 0;
+    for (int i = 0; i < m->pointCount; ++i)
+        points += m->points[static_cast<size_t>(i)].number >= 0;
+    for (int i = 0; i < m->lineCount; ++i)
+        lines += m->lines[static_cast<size_t>(i)].kind >= 0;
+    for (int i = 0; i < m->blockCount; ++i)
+        blocks += m->blocks[static_cast<size_t>(i)].number >= 0;
     const CalcConditions& c = m->conditions;
-    std::printf("file:        %s\n", args[0].c_str());
+    std::printf("file:        %s\n", fullPath(file).c_str());
+    if (loaded.read.dataLoss())
+        std::printf("warning:     the file did not read cleanly (see the messages)\n");
     std::printf("title:       %s\n", m->title.c_str());
     std::printf("method:      %d %s\n", c.method, methodName(c.method));
     std::printf("points:      %d in use (%d slots)\n", points, m->pointCount);
@@ -83,28 +87,38 @@ int runInfo(const Args& argsIn)
 
 int runSave(const Args& argsIn)
 {
-    Args args = argsIn;
+    Options o(argsIn, "save");
     std::string out;
-    takeOption(args, "-o", out);
-    if (args.size() != 1) {
-        std::fprintf(stderr, "usage: keltora save FILE.SDW [-o OUT.SDW]\n");
-        return 2;
-    }
-    auto m = loadSection(args[0]);
-    if (!m) return 2;
-    if (out.empty()) out = args[0];
-    WriteResult w = writeDataFile(*m, out);
-    if (!w.ok) {
-        printMessage(*w.error);
-        return 2;
-    }
-    std::printf("saved %s\n", out.c_str());
-    return 0;
+    o.value("-o", out);
+    const bool accept = o.flag("--accept-warnings");
+    if (!o.finish(1, 1)) return 2;
+    const std::string file = o.files()[0];
+    if (out.empty()) out = file;
+    // A damaged file may be copied elsewhere, but written back over itself only when the
+    // user accepts that the missing values are replaced by defaults for good.
+    std::error_code ec;
+    const bool overItself = std::filesystem::equivalent(file, out, ec);
+    LoadedSection loaded =
+        loadSection(file, "save", overItself ? Damaged::Refuse : Damaged::Allow, accept);
+    if (!loaded.model) return 2;
+    return writeSectionFile(*loaded.model, out);
 }
 
-const CommandRegistrar info{{"info", "info FILE.SDW", "print a summary of a section", runInfo}};
-const CommandRegistrar save{{"save", "save FILE.SDW [-o OUT.SDW]",
-                             "read a section and write it back in the current layout", runSave}};
+const CommandRegistrar info{
+    {"info", "info FILE.SDW", "print a summary of a section", runInfo,
+     "Prints the title, method, table sizes and search settings. Warnings "
+     "of the reader are\nprinted with their line numbers.\n\n"
+     "Exit codes: 0 read (also with warnings), 2 the file cannot be read.\n"}};
+const CommandRegistrar save{
+    {"save", "save FILE.SDW [-o OUT.SDW] [--accept-warnings]",
+     "read a section and write it back in the current layout", runSave,
+     "  -o OUT.SDW         write to OUT.SDW instead of over FILE.SDW\n" +
+         std::string(kAcceptWarningsHelp) +
+         "                     (needed to write such a file back over itself)\n\n"
+         "A symbolic link is kept (the file it points to is written); a folder, device or FIFO\n"
+         "is refused. A title with a line break or with characters Shift-JIS cannot hold is\n"
+         "refused; a title longer than 63 bytes is cut and reported.\n\n"
+         "Exit codes: 0 written, 2 not written (the existing file is unchanged).\n"}};
 
 } // namespace
 } // namespace keltora::cli

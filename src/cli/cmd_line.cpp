@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 #include "analysis/line_slip.h"
 #include "cli/commands.h"
@@ -13,35 +14,25 @@
 namespace keltora::cli {
 namespace {
 
-int usage()
-{
-    std::fprintf(stderr, "usage: keltora line FILE.SDW --start X,Y (--angle A | --end X,Y)\n"
-                         "  A is the signed angle of the dump files (positive: the part above "
-                         "the start point rises to the right)\n");
-    return 2;
-}
-
 int runLine(const Args& argsIn)
 {
-    Args args = argsIn;
-    std::string startText, angleText, endText;
-    const bool haveStart = takeOption(args, "--start", startText);
-    const bool haveAngle = takeOption(args, "--angle", angleText);
-    const bool haveEnd = takeOption(args, "--end", endText);
+    Options o(argsIn, "line");
     Point2 s, e;
-    double angle = 0;
-    char tail = 0;
-    if (args.size() != 1 || !haveStart || haveAngle == haveEnd || !parsePair(startText, s.x, s.y) ||
-        !std::isfinite(s.x) || !std::isfinite(s.y))
-        return usage();
-    if (haveAngle && (cscan(angleText.c_str(), "%lf%c", &angle, &tail) != 1 ||
-                      !std::isfinite(angle) || !(std::fabs(angle) <= 90.0)))
-        return usage();
-    if (haveEnd && (!parsePair(endText, e.x, e.y) || !std::isfinite(e.x) || !std::isfinite(e.y)))
-        return usage();
+    const bool haveStart = o.pair("--start", s.x, s.y);
+    const std::optional<double> angleOption = o.real("--angle");
+    const bool haveEnd = o.pair("--end", e.x, e.y);
+    const bool haveAngle = angleOption.has_value();
+    const bool accept = o.flag("--accept-warnings");
+    if (!o.failed() && !haveStart) o.fail("--start X,Y is needed");
+    if (!o.failed() && haveAngle == haveEnd) o.fail("give either --angle A or --end X,Y");
+    if (haveAngle && !(std::fabs(*angleOption) <= 90.0)) o.fail("--angle must be -90..90");
+    if (!o.finish(1, 1)) return 2;
+    const double angle = angleOption.value_or(0.0);
 
-    auto model = loadSection(args[0]);
-    if (!model) return 2;
+    LoadedSection loaded = loadSection(o.files()[0], "line", Damaged::Refuse, accept);
+    if (!loaded.model) return 2;
+    SlopeModel* model = loaded.model.get();
+    warnAboutValues(*model);
 
     const auto polygons = std::make_unique<PolygonTable>(buildPolygonTable(*model));
     const auto section = std::make_unique<LineSection>(*model, *polygons);
@@ -80,7 +71,13 @@ int runLine(const Args& argsIn)
 
 const CommandRegistrar line{
     {"line", "line FILE.SDW --start X,Y (--angle A | --end X,Y)",
-     "evaluate one straight slip line with the section's settings and print its masses", runLine}};
+     "evaluate one straight slip line with the section's settings and print its masses", runLine,
+     "  --start X,Y        start point of the line (m)\n"
+     "  --angle A          signed angle of the dump files, -90..90 degrees (positive: the part\n"
+     "                     above the start point rises to the right)\n"
+     "  --end X,Y          or: the end point of the line\n" +
+         std::string(kAcceptWarningsHelp) +
+         "\nExit codes: 0 evaluated, 2 a refused file or setting.\n"}};
 
 } // namespace
 } // namespace keltora::cli

@@ -1,9 +1,11 @@
 // `keltora plot`: calculates a section, writes its calculation figure as the plot file
 // "SBPLOT01.VOV" (and "DirPath2.inf") into the working folder and renders it to PDF, SVG
 // or PNG.
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "analysis/calculation.h"
 #include "cli/commands.h"
@@ -22,18 +24,28 @@
 namespace keltora::cli {
 namespace {
 
-const char* kUsage = "usage: keltora plot FILE.SDW [-o FIGURE.pdf|.svg|.png] [--workdir DIR]\n";
+bool knownFigureFormat(const std::string& path)
+{
+    std::string ext = std::filesystem::path(path).extension().string();
+    for (char& c : ext)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext == ".pdf" || ext == ".svg" || ext == ".png";
+}
 
 int runPlot(const Args& argsIn)
 {
-    Args args = argsIn;
+    Options o(argsIn, "plot");
     std::string workDir = ".", out;
-    takeOption(args, "--workdir", workDir);
-    takeOption(args, "-o", out);
-    if (args.size() != 1) {
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
+    o.value("--workdir", workDir);
+    o.value("-o", out);
+    const std::optional<int> threads = o.integer("--threads", 1, 256);
+    const bool accept = o.flag("--accept-warnings");
+    if (!out.empty() && !knownFigureFormat(out))
+        o.fail("-o " + out +
+               ": unknown figure format; the file name must end in .pdf, .svg or "
+               ".png");
+    if (!o.finish(1, 1)) return 2;
+    const std::string file = o.files()[0];
 #ifndef KELTORA_HAVE_RENDER
     if (!out.empty()) {
         std::fprintf(stderr, "keltora plot: this build has no figure rendering (Qt 6); "
@@ -41,16 +53,20 @@ int runPlot(const Args& argsIn)
         return 2;
     }
 #endif
-    auto model = loadSection(args[0]);
-    if (!model) return 2;
+    LoadedSection loaded = loadSection(file, "plot", Damaged::Refuse, accept);
+    if (!loaded.model) return 2;
+    SlopeModel* model = loaded.model.get();
+    warnAboutValues(*model);
     if (!prepareWorkDir(workDir, "plot")) return 2;
+    if (!outputsSpareInputs("plot", {out}, {file}, std::filesystem::path(workDir))) return 2;
 
     CalcOptions options;
     options.workDir = workDir;
+    options.threads = threads.value_or(0);
     auto results = std::make_unique<CalculationResults>();
     CalcOutcome outcome = runCalculation(*model, *results, options);
     for (const Message& m : outcome.messages)
-        printMessage(m);
+        printMessage(m, model->conditions.method);
     if (outcome.status != 0 || outcome.verdict == Verdict::None || !results->hasCritical) {
         std::fprintf(stderr, "keltora plot: no calculation result, so no figure\n");
         return 2;
@@ -74,8 +90,8 @@ int runPlot(const Args& argsIn)
         return 2;
     }
     const auto plotPath = std::filesystem::path(workDir) / kPlotFileName;
-    std::printf("wrote %s\n", plotPath.string().c_str());
-    if (out.empty()) return 0;
+    std::printf("wrote %s\n", fullPath(plotPath).c_str());
+    if (out.empty()) return exitCodeOf(outcome);
 
 #ifdef KELTORA_HAVE_RENDER
     // The figure is rendered from the plot file as written, so both always agree.
@@ -85,15 +101,25 @@ int runPlot(const Args& argsIn)
         std::fprintf(stderr, "keltora plot: %s\n", error.c_str());
         return 2;
     }
-    std::printf("wrote %s\n", out.c_str());
+    std::printf("wrote %s\n", fullPath(out).c_str());
 #endif
-    return 0;
+    return exitCodeOf(outcome);
 }
 
-const CommandRegistrar plot{{"plot", "plot FILE.SDW [-o FIGURE.pdf|.svg|.png] [--workdir DIR]",
-                             "calculate and write the calculation figure: the plot file "
-                             "SBPLOT01.VOV into DIR, and the rendered figure with -o",
-                             runPlot}};
+const CommandRegistrar plot{
+    {"plot",
+     "plot FILE.SDW [-o FIGURE.pdf|.svg|.png] [--workdir DIR] [--threads N] [--accept-warnings]",
+     "calculate and write the calculation figure: the plot file SBPLOT01.VOV into DIR, and the "
+     "rendered figure with -o",
+     runPlot,
+     "  -o FIGURE          render the figure to FIGURE; its name must end in .pdf, .svg or\n"
+     "                     .png (checked before the calculation)\n"
+     "  --workdir DIR      folder for the dumps, SBPLOT01.VOV and DirPath2.inf (default: the\n"
+     "                     current folder)\n"
+     "  --threads N        as for calc, 1..256\n" +
+         std::string(kAcceptWarningsHelp) +
+         "\nExit codes (those of calc): 0 OK, 1 OUT (the figure is written in both cases),\n"
+         "2 no result or an error.\n"}};
 
 } // namespace
 } // namespace keltora::cli

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "analysis/calculation.h"
 #include "cli/commands.h"
@@ -15,6 +16,7 @@
 #ifdef KELTORA_HAVE_RENDER
 #include <QGuiApplication>
 
+#include "render/qt_environment.h"
 #include "render/report_painter.h"
 #endif
 
@@ -23,15 +25,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* const kUsage = "report FILE.SDW [-o REPORT.pdf] [--workdir DIR] [--threads N]";
+const char* const kUsage =
+    "report FILE.SDW [-o REPORT.pdf] [--workdir DIR] [--threads N] [--accept-warnings]";
 
 #ifdef KELTORA_HAVE_RENDER
 bool renderPdf(const fs::path& workDir, const std::vector<std::string>& files, const fs::path& pdf)
 {
-    // Without a display the offscreen platform paints just as well.
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr && std::getenv("DISPLAY") == nullptr &&
-        std::getenv("WAYLAND_DISPLAY") == nullptr)
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    prepareQtEnvironment(true);
+    routeQtMessages();
     static int argc = 1;
     static char name[] = "keltora";
     static char* argv[] = {name, nullptr};
@@ -44,50 +45,50 @@ bool renderPdf(const fs::path& workDir, const std::vector<std::string>& files, c
         std::fprintf(stderr, "%s\n", w.c_str());
     QString error;
     if (!exportReportPdf(layout, QString::fromStdString(pdf.string()), &error)) {
-        std::fprintf(stderr, "%s\n", error.toStdString().c_str());
+        std::fprintf(stderr, "keltora report: %s\n", error.toStdString().c_str());
         return false;
     }
-    std::printf("%s (%zu pages)\n", pdf.string().c_str(), layout.pages.size());
+    std::printf("%s (%zu pages)\n", fullPath(pdf).c_str(), layout.pages.size());
     return true;
 }
 #endif
 
 int runReport(const Args& argsIn)
 {
-    Args args = argsIn;
-    std::string workDir = ".", pdf, threadsText;
-    takeOption(args, "--workdir", workDir);
-    takeOption(args, "-o", pdf);
-    const bool haveThreads = takeOption(args, "--threads", threadsText);
-    int threads = 0;
-    char tail = 0;
-    if (args.size() != 1 ||
-        (haveThreads && (cscan(threadsText.c_str(), "%d%c", &threads, &tail) != 1 || threads < 1 ||
-                         threads > 256))) {
-        std::fprintf(stderr, "usage: keltora %s\n", kUsage);
-        return 2;
-    }
-    auto model = loadSection(args[0]);
-    if (!model) return 2;
+    Options o(argsIn, "report");
+    std::string workDir = ".", pdf;
+    o.value("--workdir", workDir);
+    o.value("-o", pdf);
+    const std::optional<int> threads = o.integer("--threads", 1, 256);
+    const bool accept = o.flag("--accept-warnings");
+    if (!o.finish(1, 1)) return 2;
+    const std::string file = o.files()[0];
+    LoadedSection loaded = loadSection(file, "report", Damaged::Refuse, accept);
+    if (!loaded.model) return 2;
+    SlopeModel* model = loaded.model.get();
+    warnAboutValues(*model);
     if (!prepareWorkDir(workDir, "report")) return 2;
+    if (pdf.empty()) pdf = (fs::path(workDir) / "report.pdf").string();
+    if (!outputsSpareInputs("report", {pdf}, {file}, fs::path(workDir))) return 2;
 
     CalcOptions options;
     options.workDir = workDir;
-    options.threads = threads;
+    options.threads = threads.value_or(0);
     auto results = std::make_unique<CalculationResults>();
-    std::fprintf(stderr, "calculating %s ...\n", args[0].c_str());
+    std::fprintf(stderr, "calculating %s ...\n", fullPath(file).c_str());
     CalcOutcome outcome = runCalculation(*model, *results, options);
     for (const Message& m : outcome.messages)
-        printMessage(m);
+        printMessage(m, model->conditions.method);
 
     std::error_code ec;
-    fs::path dataPath = fs::absolute(args[0], ec).lexically_normal();
+    fs::path dataPath = fs::absolute(file, ec).lexically_normal();
     dataPath.replace_extension();
     const ReportInput input = reportInputFrom(*model, *results, dataPath.string());
     ReportCommandOutcome report = runReportCommand(input, workDir, false);
     for (const Message& m : report.log.messages)
         printMessage(m);
-    std::printf("report data in %s: %zu files\n", workDir.c_str(), report.log.written.size());
+    std::printf("report data in %s: %zu files\n", fullPath(workDir).c_str(),
+                report.log.written.size());
     // A report rendered from the files that could be written would be incomplete (or
     // empty) and look like a finished one.
     if (!report.log.failed.empty()) {
@@ -98,9 +99,13 @@ int runReport(const Args& argsIn)
     const std::vector<std::string> files = report.reportStatus == 0
                                                ? reportFilesInFolder(workDir)
                                                : std::vector<std::string>{"SB_CHECK.PDT"};
-    if (pdf.empty()) pdf = (fs::path(workDir) / "report.pdf").string();
+    const int code = exitCodeOf(outcome);
 #ifdef KELTORA_HAVE_RENDER
-    return renderPdf(workDir, files, pdf) ? 0 : 2;
+    if (!renderPdf(workDir, files, pdf)) return 2;
+    if (code == 2)
+        std::fprintf(stderr, "keltora report: no calculation result: the report holds the "
+                             "input check list only (exit 2)\n");
+    return code;
 #else
     std::fprintf(stderr, "keltora report: this build has no Qt; open the report data with "
                          "keltora-report-viewer to print or export it\n");
@@ -108,10 +113,18 @@ int runReport(const Args& argsIn)
 #endif
 }
 
-const CommandRegistrar report{{"report", kUsage,
-                               "calculate, write the report data files and the check list into "
-                               "DIR (default: current folder) and render the report to PDF",
-                               runReport}};
+const CommandRegistrar report{
+    {"report", kUsage,
+     "calculate, write the report data files and the check list into DIR (default: current "
+     "folder) and render the report to PDF",
+     runReport,
+     "  -o REPORT.pdf      the PDF to write (default: DIR/report.pdf)\n"
+     "  --workdir DIR      folder for the dumps, the report data files (SB_*.PDT), generated\n"
+     "                     forms and DirPath.inf (default: the current folder)\n"
+     "  --threads N        as for calc, 1..256\n" +
+         std::string(kAcceptWarningsHelp) +
+         "\nExit codes (those of calc): 0 OK, 1 OUT (the report is written in both cases),\n"
+         "2 no result (only the input check list is rendered) or an error.\n"}};
 
 } // namespace
 } // namespace keltora::cli

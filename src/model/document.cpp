@@ -15,13 +15,14 @@ Document::Document(fs::path startDirectory)
 fs::path Document::dataPath() const
 {
     if (model_->dataName.empty()) return {};
-    return dataDirectory_ / (model_->dataName + ".SDW");
+    return dataDirectory_ / (model_->dataName + dataExtension_);
 }
 
 void Document::reset()
 {
     resetModel(*model_);
     results_.reset();
+    dataExtension_ = ".SDW";
 }
 
 ReadResult Document::open(const fs::path& path)
@@ -29,6 +30,7 @@ ReadResult Document::open(const fs::path& path)
     ReadResult r = readDataFile(*model_, path);
     if (r.status == 0) {
         dataDirectory_ = path.has_parent_path() ? path.parent_path() : fs::path(".");
+        dataExtension_ = path.extension().string();
         results_.reset();
     }
     return r;
@@ -46,7 +48,10 @@ WriteResult Document::save()
 WriteResult Document::saveAs(const fs::path& path)
 {
     WriteResult w = writeDataFile(*model_, path);
-    if (w.ok) dataDirectory_ = path.has_parent_path() ? path.parent_path() : fs::path(".");
+    if (w.ok) {
+        dataDirectory_ = path.has_parent_path() ? path.parent_path() : fs::path(".");
+        dataExtension_ = path.extension().string();
+    }
     return w;
 }
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "model/message.h"
 #include "model/model.h"
@@ -15,7 +16,7 @@ namespace keltora {
 struct CalculationResults; // defined by the analysis engine
 
 class Document {
-public:
+  public:
     // A new untitled document; start and data directory = startDirectory.
     explicit Document(std::filesystem::path startDirectory = std::filesystem::current_path());
 
@@ -25,7 +26,8 @@ public:
     const std::filesystem::path& startDirectory() const { return startDirectory_; }
     const std::filesystem::path& dataDirectory() const { return dataDirectory_; }
 
-    // The full path of the data file, empty for an untitled document.
+    // The full path of the data file, empty for an untitled document. It keeps the
+    // extension as the file was opened or saved ("case.sdw" saves to "case.sdw").
     std::filesystem::path dataPath() const;
 
     // New document: the model is reset and the results dropped.
@@ -44,10 +46,11 @@ public:
     const std::shared_ptr<CalculationResults>& results() const { return results_; }
     void setResults(std::shared_ptr<CalculationResults> r) { results_ = std::move(r); }
 
-private:
+  private:
     std::unique_ptr<SlopeModel> model_;
     std::filesystem::path startDirectory_;
     std::filesystem::path dataDirectory_;
+    std::string dataExtension_ = ".SDW"; // of the file opened or saved last
     std::shared_ptr<CalculationResults> results_;
 };
 

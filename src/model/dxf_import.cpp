@@ -95,6 +95,7 @@ class Collector {
     void entity(const Entity& e)
     {
         if (badLine_) return;
+        if (e.name != "VERTEX") endChain(); // a chain ends at SEQEND or any other entity
         if (e.name == "SECTION") {
             const Pair* name = findFirst(e, 2);
             section_ = name ? trimmed(name->value) : std::string_view();
@@ -105,25 +106,39 @@ class Collector {
         } else if (e.name == "VERTEX") {
             vertex(e);
         } else if (e.name == "SEQEND") {
-            chainOpen_ = false;
         } else if (e.name == "POLYLINE") {
             // A polyline always starts a new chain, even when the SEQEND of the one
             // before is missing: two polylines are never joined.
-            chainOpen_ = false;
-            if (isClosed(e)) ++closedPolylines_;
+            chainClosed_ = isClosed(e);
+            chainVertices_ = 0;
         } else if (e.name == "LWPOLYLINE") {
             lwpolyline(e);
+        } else if ((section_ == "ENTITIES" || section_ == "BLOCKS") && !e.name.empty() &&
+                   e.name != "BLOCK" && e.name != "ENDBLK") {
+            ++d_.skippedEntities[std::string(e.name)];
         }
     }
 
     void finish()
     {
+        endChain();
         auto note = [&](int count, const char* fmt) {
             if (count > 0) d_.warnings.push_back({cformat(fmt, count), "メッセージ"});
         };
         note(closedPolylines_,
-             "閉じたポリラインが%d本あります。終点から始点に戻る線分は読み込みません。");
-        note(bulgedPolylines_, "円弧を含むポリラインが%d本あります。円弧は直線で結びます。");
+             "閉じたポリラインが%d本あります。終点から始点に戻る線分を加えました。");
+        for (const auto& [type, count] : d_.straightenedArcs)
+            d_.warnings.push_back(
+                {cformat(
+                     "%sの円弧(ふくらみ)%d個を直線(弦)で読み込みました。地形が図面と異なります。",
+                     type.c_str(), count),
+                 "メッセージ"});
+        for (const auto& [type, count] : d_.skippedEntities)
+            d_.warnings.push_back(
+                {cformat(
+                     "%sを%d個読み込みませんでした(線分として読むのはLINEとポリラインだけです)。",
+                     type.c_str(), count),
+                 "メッセージ"});
         note(incomplete_, "座標が欠けている図形が%d個あります。その図形は読み込みません。");
         note(countMismatch_,
              "頂点数と座標の数が合わないLWPOLYLINEが%d本あります。座標の通りに読み込みます。");
@@ -190,15 +205,42 @@ class Collector {
             // Joining the vertices on either side would draw a segment the drawing lacks.
             ++incomplete_;
             chainOpen_ = false;
+            chainClosed_ = false;
             return;
         }
         double x = 0.0, y = 0.0;
         if (!read(*px, x) || !read(*py, y)) return;
         extend(x, y);
-        if (chainOpen_) segment(lastX_, lastY_, x, y, d_.polylineSegments);
+        if (chainOpen_) {
+            segment(lastX_, lastY_, x, y, d_.polylineSegments);
+            if (lastBulge_) ++d_.straightenedArcs["POLYLINE"];
+        } else {
+            firstX_ = x;
+            firstY_ = y;
+        }
+        const Pair* bulge = findFirst(e, 42);
+        auto b = bulge ? parseReal(bulge->value) : std::nullopt;
+        lastBulge_ = b && *b != 0.0;
         lastX_ = x;
         lastY_ = y;
         chainOpen_ = true;
+        ++chainVertices_;
+    }
+
+    // The end of a vertex chain: a closed polyline gets the side from its last vertex back
+    // to its first (a region drawn as one closed polyline must stay closed).
+    void endChain()
+    {
+        if (chainOpen_ && chainClosed_ && chainVertices_ >= 3) {
+            segment(lastX_, lastY_, firstX_, firstY_, d_.polylineSegments);
+            ++d_.closingSegments;
+            ++closedPolylines_;
+            if (lastBulge_) ++d_.straightenedArcs["POLYLINE"];
+        }
+        chainOpen_ = false;
+        chainClosed_ = false;
+        chainVertices_ = 0;
+        lastBulge_ = false;
     }
 
     void lwpolyline(const Entity& e)
@@ -206,7 +248,7 @@ class Collector {
         std::vector<Point2> vertices;
         bool pendingY = false;
         bool broken = false;
-        bool bulged = false;
+        std::vector<bool> bulges; // per vertex: the segment that starts there is an arc
         std::optional<int> declared;
         for (const Pair& p : e.pairs) {
             double v = 0.0;
@@ -224,7 +266,10 @@ class Collector {
                 pendingY = false;
             } else if (p.code == 42) {
                 auto b = parseReal(p.value);
-                if (b && *b != 0.0) bulged = true;
+                if (b && *b != 0.0 && !vertices.empty()) {
+                    bulges.resize(vertices.size(), false);
+                    bulges[vertices.size() - 1] = true;
+                }
             } else if (p.code == 90) {
                 declared = parseGroupCode(p.value);
             }
@@ -234,23 +279,35 @@ class Collector {
             return;
         }
         if (declared && *declared != static_cast<int>(vertices.size())) ++countMismatch_;
-        if (isClosed(e)) ++closedPolylines_;
-        if (bulged) ++bulgedPolylines_;
+        bulges.resize(vertices.size(), false);
         for (size_t i = 0; i < vertices.size(); ++i) {
             extend(vertices[i].x, vertices[i].y);
-            if (i > 0)
+            if (i > 0) {
                 segment(vertices[i - 1].x, vertices[i - 1].y, vertices[i].x, vertices[i].y,
                         d_.lwpolylineSegments);
+                if (bulges[i - 1]) ++d_.straightenedArcs["LWPOLYLINE"];
+            }
+        }
+        if (isClosed(e) && vertices.size() >= 3) {
+            const Point2& last = vertices.back();
+            segment(last.x, last.y, vertices.front().x, vertices.front().y, d_.lwpolylineSegments);
+            ++d_.closingSegments;
+            ++closedPolylines_;
+            if (bulges.back()) ++d_.straightenedArcs["LWPOLYLINE"];
         }
     }
 
     DxfDrawing& d_;
     std::string_view section_;
     bool chainOpen_ = false;
+    bool chainClosed_ = false;
+    bool lastBulge_ = false;
+    int chainVertices_ = 0;
+    double firstX_ = 0.0;
+    double firstY_ = 0.0;
     double lastX_ = 0.0;
     double lastY_ = 0.0;
     int closedPolylines_ = 0;
-    int bulgedPolylines_ = 0;
     int incomplete_ = 0;
     int countMismatch_ = 0;
     std::optional<size_t> badLine_;

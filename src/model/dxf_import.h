@@ -1,8 +1,10 @@
 // The DXF terrain import: reads the line work of an ASCII DXF drawing (LINE, POLYLINE
-// vertices, LWPOLYLINE) and replaces the terrain points and lines of the document by it.
+// vertices, LWPOLYLINE; a closed polyline gets its closing side) and replaces the terrain
+// points and lines of the document by it.
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,7 +43,13 @@ struct DxfDrawing {
     int polylineSegments = 0;   // from POLYLINE vertex chains
     int lwpolylineSegments = 0; // from LWPOLYLINE entities
     int blockSegments = 0;      // of the above, those inside block definitions (BLOCKS)
-    MessageList warnings;       // things the user should know (closed polylines, bulges, ...)
+    int closingSegments = 0;    // of the above, the sides added to close closed polylines
+    // Where the terrain differs from the drawing, by entity type and count: entities that
+    // were not read at all (ARC, CIRCLE, SPLINE, INSERT, TEXT, ...), and polyline arcs
+    // (bulges) that were read as straight chords (key: "LWPOLYLINE", "POLYLINE").
+    std::map<std::string, int> skippedEntities;
+    std::map<std::string, int> straightenedArcs;
+    MessageList warnings; // things the user should know (the above in words, damaged entities)
 };
 
 struct DxfReadResult {

@@ -13,17 +13,34 @@ namespace keltora {
 
 namespace fs = std::filesystem;
 
-std::optional<std::string> writeFileAtomically(const fs::path& path, const std::string& bytes)
+std::optional<std::string> writeFileAtomically(const fs::path& pathIn, const std::string& bytes)
 {
+    // A symbolic link stays a link: the file it points to is replaced (a link to nowhere
+    // creates its target).
+    fs::path path = pathIn;
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code ec;
+        if (!fs::is_symlink(path, ec)) break;
+        const fs::path target = fs::read_symlink(path, ec);
+        if (ec) return std::string(std::strerror(ELOOP));
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
     struct stat st {};
     const bool exists = ::stat(path.c_str(), &st) == 0;
     if (exists && S_ISDIR(st.st_mode)) return std::string("フォルダと同じ名前です");
+    if (exists && !S_ISREG(st.st_mode))
+        return std::string("通常のファイルではありません(デバイス、FIFOなど)");
     if (exists && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
         return std::string("ファイルが書き込み禁止です");
 
     fs::path dir = path.parent_path();
     if (dir.empty()) dir = ".";
-    std::string tmpl = (dir / ("." + path.filename().string() + ".XXXXXX")).string();
+    // Built by appending to one string: GCC 12 at -O3 warns (-Wrestrict, a false positive)
+    // about the operator+ chain on a temporary.
+    std::string hidden(".");
+    hidden.append(path.filename().string());
+    hidden.append(".XXXXXX");
+    std::string tmpl = (dir / hidden).string();
     int fd = ::mkstemp(tmpl.data());
     if (fd < 0) return std::string(std::strerror(errno));
 

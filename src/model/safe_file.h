@@ -10,7 +10,8 @@ namespace keltora {
 
 // Writes bytes to path atomically. Returns an error description (UTF-8) on failure; the
 // previous file, if any, is then unchanged. A file without any write permission bit is
-// treated as write-protected and not replaced.
+// treated as write-protected and not replaced. A symbolic link is kept: the file it points
+// to is replaced. Anything but a regular file (folder, device, FIFO, socket) is refused.
 std::optional<std::string> writeFileAtomically(const std::filesystem::path& path,
                                                const std::string& bytes);
 

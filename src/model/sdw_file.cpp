@@ -3,6 +3,7 @@
 #include "model/sdw_file.h"
 
 #include <algorithm>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -71,8 +72,9 @@ constexpr const char* kDummyComment = "$   矢板　Dummy、ｌｍ１";
 constexpr const char* kDrawHeader = "$   作図条件";
 constexpr const char* kPaperComment = "$   用紙   (1)A4横、(2)B4横、(3)A3横";
 constexpr const char* kScaleComment = "$   作図スケール分母";
-constexpr const char* kSizesComment = "$   文字サイズ(mm) "
-                                      "業務名､土質条件､スケール､安全率､最大最小率､上載荷重スケール､水平外力スケール";
+constexpr const char* kSizesComment =
+    "$   文字サイズ(mm) "
+    "業務名､土質条件､スケール､安全率､最大最小率､上載荷重スケール､水平外力スケール";
 constexpr const char* kFrameComment = "$   枠中心の配置位置(m)";
 constexpr const char* kViewMinComment = "$   表示範囲のXmin,Ymin";
 constexpr const char* kViewMaxComment = "$   表示範囲のXmax,Yman";
@@ -95,7 +97,7 @@ constexpr const char* kDataEnd = "$   データエンド";
 // ---------------------------------------------------------------- writing
 
 class Writer {
-public:
+  public:
     void line(const std::string& s)
     {
         text_ += s;
@@ -108,7 +110,7 @@ public:
     void range(const Range3& r) { line(cformat("%lf,%lf,%lf", r.min, r.max, r.step)); }
     const std::string& text() const { return text_; }
 
-private:
+  private:
     std::string text_;
 };
 
@@ -236,8 +238,8 @@ std::string formatDataFile(const SlopeModel& m, const std::string& name)
     w.line(kSizesComment);
     for (size_t half = 0; half < 2; ++half) {
         const double* s = d.sizes.data() + half * 8;
-        w.line(cformat("%lf,%lf,%lf,%lf,%lf,%lf,%lf,%lf", s[0], s[1], s[2], s[3], s[4], s[5],
-                       s[6], s[7]));
+        w.line(cformat("%lf,%lf,%lf,%lf,%lf,%lf,%lf,%lf", s[0], s[1], s[2], s[3], s[4], s[5], s[6],
+                       s[7]));
     }
     w.line(kFrameComment);
     w.line(cformat("%lf,%lf", d.frameCentre.x, d.frameCentre.y));
@@ -300,19 +302,83 @@ std::string formatDataFile(const SlopeModel& m, const std::string& name)
     return utf8ToCp932(w.text());
 }
 
+bool ReadResult::dataLoss() const
+{
+    return std::any_of(fileWarnings.begin(), fileWarnings.end(),
+                       [](const FileWarning& w) { return w.dataLoss; });
+}
+
+std::optional<Message> checkWritable(const SlopeModel& model, const fs::path& path)
+{
+    auto hasBreak = [](const std::string& s) {
+        return s.find_first_of("\r\n") != std::string::npos;
+    };
+    const std::string name = path.filename().string();
+    if (hasBreak(name))
+        return Message{
+            "ファイル名に改行が含まれているため、KELTORAデータファイルとして保存できません。"
+            "ファイル名を変えてください。",
+            "error"};
+    if (hasBreak(model.title))
+        return Message{
+            "業務名称に改行が含まれているため保存できません。業務名称を1行にしてください。",
+            "error"};
+    bool lossless = true;
+    utf8ToCp932(model.title, &lossless);
+    if (!lossless) {
+        // Name the characters, so that the user finds them.
+        std::string bad;
+        for (std::size_t i = 0; i < model.title.size();) {
+            const auto c = static_cast<unsigned char>(model.title[i]);
+            std::size_t len = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+            len = std::min(len, model.title.size() - i);
+            const std::string ch = model.title.substr(i, len);
+            bool ok = true;
+            utf8ToCp932(ch, &ok);
+            if (!ok && bad.find(ch) == std::string::npos) bad += ch;
+            i += len;
+        }
+        return Message{cformat("業務名称にShift-JIS(CP932)で書けない文字「%s」があるため保存できま"
+                               "せん。その文字を別の文字に置き換えてください。",
+                               bad.c_str()),
+                       "error"};
+    }
+    return std::nullopt;
+}
+
 WriteResult writeDataFile(SlopeModel& model, const fs::path& path)
 {
+    if (auto bad = checkWritable(model, path)) return {false, bad};
+    WriteResult result;
     const std::string name = path.stem().string();
-    std::string bytes = formatDataFile(model, name);
-    if (auto err = writeFileAtomically(path, bytes)) {
-        return {false,
-                Message{cformat("KELTORAデータファイル(%s) を保存できませんでした。\n%s",
-                                path.filename().string().c_str(), err->c_str()),
-                        "error"}};
+    SlopeModel* toWrite = &model;
+    std::unique_ptr<SlopeModel> cut;
+    if (cp932Length(model.title) > static_cast<std::size_t>(kMaxTitleBytes)) {
+        cut = std::make_unique<SlopeModel>(model);
+        cut->title = truncateToCp932Bytes(model.title, kMaxTitleBytes);
+        toWrite = cut.get();
+        result.warnings.push_back(
+            {cformat("業務名称が%dバイトを超えるため、「%s」までを保存しました。", kMaxTitleBytes,
+                     cut->title.c_str()),
+             "メッセージ"});
     }
+    bool nameLossless = true;
+    utf8ToCp932(name, &nameLossless);
+    if (!nameLossless)
+        result.warnings.push_back(
+            {"ファイル名にShift-JIS(CP932)で書けない文字があるため、ファイル内のファイル名の行では"
+             "「?」にしました(読み込みには影響しません)。",
+             "メッセージ"});
+    std::string bytes = formatDataFile(*toWrite, name);
+    if (auto err = writeFileAtomically(path, bytes)) {
+        return {false, Message{cformat("KELTORAデータファイル(%s) を保存できませんでした。\n%s",
+                                       path.string().c_str(), err->c_str()),
+                               "error"}};
+    }
+    if (cut) model.title = cut->title;
     model.dataName = name;
     model.modified = 0;
-    return {};
+    return result;
 }
 
 // ---------------------------------------------------------------- reading
@@ -320,7 +386,7 @@ WriteResult writeDataFile(SlopeModel& model, const fs::path& path)
 namespace {
 
 class LineReader {
-public:
+  public:
     explicit LineReader(const std::string& text)
     {
         forEachLine(text, [this](std::string_view l) { lines_.emplace_back(l); });
@@ -337,14 +403,14 @@ public:
     bool ended() const { return ended_; }
     size_t lineNumber() const { return pos_; }
 
-private:
+  private:
     std::vector<std::string> lines_;
     size_t pos_ = 0;
     bool ended_ = false;
 };
 
 class Parser {
-public:
+  public:
     Parser(LineReader& in, int version) : in_(in), version_(version) {}
 
     bool has(int since) const { return version_ >= since; }
@@ -353,24 +419,30 @@ public:
         if (has(since)) in_.next();
     }
     // Reads one value line and scans it; a line that yields fewer fields than expected
-    // keeps the unfilled fields and is counted.
+    // keeps the unfilled fields and is recorded with its line number.
     template <typename... Ptrs> void scan(const char* fmt, int expected, Ptrs... ptrs)
     {
         const std::string* l = in_.next();
         if (!l) return;
         int n = cscan(l->c_str(), fmt, ptrs...);
-        if (n < expected) ++badLines_;
+        if (n < expected) noteBad(*l);
     }
     const std::string* raw() { return in_.next(); }
     // True once a read has run past the end of the file.
     bool ended() const { return in_.ended(); }
-    int badLines() const { return badLines_; }
-    void noteBad() { ++badLines_; }
+    int lineNumber() const { return static_cast<int>(in_.lineNumber()); }
+    // The line just read could not be parsed.
+    void noteBad(const std::string& text) { bad_.push_back({lineNumber(), text}); }
+    struct BadLine {
+        int line;
+        std::string text;
+    };
+    const std::vector<BadLine>& badLines() const { return bad_; }
 
-private:
+  private:
     LineReader& in_;
     int version_;
-    int badLines_ = 0;
+    std::vector<BadLine> bad_;
 };
 
 void readCircle(Parser& p, CircleSearchSettings& c)
@@ -391,7 +463,39 @@ void readCircle(Parser& p, CircleSearchSettings& c)
     p.scan("%d", 1, &c.direction);
 }
 
-bool isComment(const std::string* l) { return l && !l->empty() && (*l)[0] == '$'; }
+bool isComment(const std::string* l)
+{
+    return l && !l->empty() && (*l)[0] == '$';
+}
+
+// Valid UTF-8 with at least one multi-byte character. Japanese CP932 text is almost never
+// valid UTF-8 (its lead bytes 0x81..0x9F are UTF-8 continuation bytes).
+bool looksLikeUtf8(std::string_view s)
+{
+    bool multiByte = false;
+    for (std::size_t i = 0; i < s.size();) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        std::size_t len = 1;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        if (c >= 0xC2 && c <= 0xDF)
+            len = 2;
+        else if (c >= 0xE0 && c <= 0xEF)
+            len = 3;
+        else if (c >= 0xF0 && c <= 0xF4)
+            len = 4;
+        else
+            return false;
+        if (i + len > s.size()) return false;
+        for (std::size_t k = 1; k < len; ++k)
+            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
+        multiByte = true;
+        i += len;
+    }
+    return multiByte;
+}
 
 } // namespace
 
@@ -399,7 +503,22 @@ ReadResult parseDataFile(const std::string& bytes, SlopeModel& target, SdwPart p
                          const std::string& displayName)
 {
     ReadResult result;
-    LineReader in(bytes);
+    auto note = [&result](int line, std::string text, bool dataLoss) {
+        result.fileWarnings.push_back({line, std::move(text), dataLoss});
+    };
+    // A text editor's default is UTF-8: such a file is read as what it is, never decoded
+    // as CP932 into garbage that a save would then write back.
+    std::string_view body = bytes;
+    const bool bom = body.substr(0, 3) == "\xEF\xBB\xBF";
+    if (bom) body.remove_prefix(3);
+    result.utf8 = bom || looksLikeUtf8(body);
+    if (result.utf8)
+        note(0,
+             cformat("%sはUTF-8で書かれています。UTF-8として読み込みました。保存するとCP932"
+                     "(Shift-JIS)で書き込みます。",
+                     displayName.c_str()),
+             false);
+    LineReader in{std::string(body)};
     const std::string* first = in.next();
     int version = 0;
     if (!first || cscan(first->c_str(), "%d", &version) != 1 || version < 2000) {
@@ -424,10 +543,16 @@ ReadResult parseDataFile(const std::string& bytes, SlopeModel& target, SdwPart p
     p.skip();
     if (const std::string* t = p.raw()) {
         bool clean = true;
-        std::string title = cp932ToUtf8(*t, &clean);
+        std::string title = result.utf8 ? *t : cp932ToUtf8(*t, &clean);
         if (!clean)
-            result.warnings.push_back({"業務名称に変換できない文字があります。", "メッセージ"});
+            note(p.lineNumber(), "業務名称にCP932として読めない文字があります。「?」にしました。",
+                 false);
         m.title = truncateToCp932Bytes(title, kMaxTitleBytes);
+        if (m.title.size() < title.size())
+            note(p.lineNumber(),
+                 cformat("業務名称が%dバイトを超えるため、%dバイトまでにしました。", kMaxTitleBytes,
+                         kMaxTitleBytes),
+                 false);
     }
     p.skip();
     p.scan("%d", 1, &c.method);
@@ -467,6 +592,7 @@ ReadResult parseDataFile(const std::string& bytes, SlopeModel& target, SdwPart p
         p.skip();
         int count = 0;
         p.scan("%d", 1, &count);
+        const int countLine = p.lineNumber();
         p.skip();
         m.referenceLine = CohesionReferenceLine{};
         if (count < 0) count = 0;
@@ -479,10 +605,11 @@ ReadResult parseDataFile(const std::string& bytes, SlopeModel& target, SdwPart p
             }
         }
         if (count > kMaxReferenceVertices)
-            result.warnings.push_back(
-                {cformat("粘着力基準線の折れ点が%d点あります。%d点を超える分は読み込みませんでした。",
-                         count, kMaxReferenceVertices),
-                 "メッセージ"});
+            note(countLine,
+                 cformat(
+                     "粘着力基準線の折れ点が%d点あります。%d点を超える分は読み込みませんでした。",
+                     count, kMaxReferenceVertices),
+                 true);
         m.referenceLine.count = std::min(count, kMaxReferenceVertices);
     } else {
         m.referenceLine = CohesionReferenceLine{};
@@ -551,6 +678,7 @@ ReadResult parseDataFile(const std::string& bytes, SlopeModel& target, SdwPart p
         p.skip();
         int count = 0;
         p.scan("%d", 1, &count);
+        const int countLine = p.lineNumber();
         p.skip();
         if (count < 0) count = 0;
         for (int k = 0; k < count && !p.ended(); ++k) {
@@ -567,10 +695,11 @@ ReadResult parseDataFile(const std::string& bytes, SlopeModel& target, SdwPart p
             }
         }
         if (count > kMaxPassiveRows)
-            result.warnings.push_back(
-                {cformat("矢板受動土圧のデータが%d行あります。%d行を超える分は読み込みませんでした。",
-                         count, kMaxPassiveRows),
-                 "メッセージ"});
+            note(countLine,
+                 cformat(
+                     "矢板受動土圧のデータが%d行あります。%d行を超える分は読み込みませんでした。",
+                     count, kMaxPassiveRows),
+                 true);
         sp.passiveCount = std::min(count, kMaxPassiveRows);
         p.skip();
         p.scan("%lf,%lf", 2, &sp.allowableShear, &sp.sectionArea);
@@ -611,8 +740,10 @@ ReadResult parseDataFile(const std::string& bytes, SlopeModel& target, SdwPart p
         p.scan("%lf,%lf,%lf,%lf,%lf,%lf", 6, &x[0], &x[1], &x[2], &y[0], &y[1], &y[2]);
     };
     modes(d.surchargeLabelMode[0]);
-    if (p.has(2100)) modes(d.surchargeLabelMode[1]);
-    else d.surchargeLabelMode[1] = d.surchargeLabelMode[0];
+    if (p.has(2100))
+        modes(d.surchargeLabelMode[1]);
+    else
+        d.surchargeLabelMode[1] = d.surchargeLabelMode[0];
     p.skip();
     six(d.surchargeLabelX[0], d.surchargeLabelY[0]);
     if (p.has(2100)) {
@@ -646,40 +777,43 @@ ReadResult parseDataFile(const std::string& bytes, SlopeModel& target, SdwPart p
 
     // Tables: each ends at the first line beginning with "$", or at the end of the file.
     int droppedPoints = 0, droppedLines = 0, droppedBlocks = 0, renumbered = 0;
+    int firstDroppedPoint = 0, firstDroppedLine = 0, firstDroppedBlock = 0, firstRenumbered = 0;
     p.skip();
     p.skip();
     m.pointCount = 0;
     const std::string* l = nullptr;
     while ((l = p.raw()) && !isComment(l)) {
         if (m.pointCount >= kMaxPoints) {
-            ++droppedPoints;
+            if (droppedPoints++ == 0) firstDroppedPoint = p.lineNumber();
             continue;
         }
         TerrainPoint& pt = m.points[static_cast<size_t>(m.pointCount)];
         pt = TerrainPoint{};
-        if (cscan(l->c_str(), "%d,%lf,%lf", &pt.number, &pt.x, &pt.y) < 3) p.noteBad();
+        if (cscan(l->c_str(), "%d,%lf,%lf", &pt.number, &pt.x, &pt.y) < 3) p.noteBad(*l);
         if (pt.number >= 0 && pt.number != m.pointCount) {
             pt.number = m.pointCount; // a point's number is its slot
-            ++renumbered;
+            if (renumbered++ == 0) firstRenumbered = p.lineNumber();
         }
         ++m.pointCount;
     }
-    for (int k = m.pointCount; k < kMaxPoints; ++k) m.points[static_cast<size_t>(k)] = {};
+    for (int k = m.pointCount; k < kMaxPoints; ++k)
+        m.points[static_cast<size_t>(k)] = {};
     if (l) p.skip(); // "$   線分の種類、始点点番号、終点点番号"
     m.lineCount = 0;
     while (l && (l = p.raw()) && !isComment(l)) {
         if (m.lineCount >= kMaxLines) {
-            ++droppedLines;
+            if (droppedLines++ == 0) firstDroppedLine = p.lineNumber();
             continue;
         }
         TerrainLine& ln = m.lines[static_cast<size_t>(m.lineCount)];
         ln = TerrainLine{};
-        if (cscan(l->c_str(), "%d,%d,%d,%d", &ln.kind, &ln.startPoint, &ln.endPoint,
-                  &ln.drawFlag) < 4)
-            p.noteBad();
+        if (cscan(l->c_str(), "%d,%d,%d,%d", &ln.kind, &ln.startPoint, &ln.endPoint, &ln.drawFlag) <
+            4)
+            p.noteBad(*l);
         ++m.lineCount;
     }
-    for (int k = m.lineCount; k < kMaxLines; ++k) m.lines[static_cast<size_t>(k)] = {};
+    for (int k = m.lineCount; k < kMaxLines; ++k)
+        m.lines[static_cast<size_t>(k)] = {};
     m.blockCount = 0;
     bool sawEnd = false;
     while (l && (l = p.raw())) {
@@ -688,7 +822,8 @@ ReadResult parseDataFile(const std::string& bytes, SlopeModel& target, SdwPart p
             break;
         }
         SoilBlock b;
-        if (cscan(l->c_str(), "%d", &b.number) < 1) p.noteBad();
+        const int groupLine = p.lineNumber();
+        if (cscan(l->c_str(), "%d", &b.number) < 1) p.noteBad(*l);
         p.scan("%lf,%lf", 2, &b.seed.x, &b.seed.y);
         for (double* v : {&b.unitWeight, &b.effectiveUnitWeight, &b.cohesionGradient,
                           &b.baseCohesion, &b.frictionAngle, &b.pileReplacementRatio,
@@ -701,37 +836,64 @@ ReadResult parseDataFile(const std::string& bytes, SlopeModel& target, SdwPart p
         p.scan("%d", 1, &b.kind);
         p.scan("%d", 1, &b.hasSandPiles);
         if (m.blockCount >= kMaxBlocks) {
-            ++droppedBlocks;
+            if (droppedBlocks++ == 0) firstDroppedBlock = groupLine;
             continue;
         }
         if (b.number >= 0 && b.number != m.blockCount) {
             b.number = m.blockCount;
-            ++renumbered;
+            if (renumbered++ == 0) firstRenumbered = groupLine;
         }
         m.blocks[static_cast<size_t>(m.blockCount)] = b;
         ++m.blockCount;
     }
-    for (int k = m.blockCount; k < kMaxBlocks; ++k) m.blocks[static_cast<size_t>(k)] = {};
+    for (int k = m.blockCount; k < kMaxBlocks; ++k)
+        m.blocks[static_cast<size_t>(k)] = {};
 
-    auto warn = [&result](std::string text) { result.warnings.push_back({std::move(text), "メッセージ"}); };
     if (droppedPoints)
-        warn(cformat("点が%d点を超えています。超えた%d点は読み込みませんでした。", kMaxPoints,
-                     droppedPoints));
+        note(firstDroppedPoint,
+             cformat("点が%d点を超えています。超えた%d点は読み込みませんでした。", kMaxPoints,
+                     droppedPoints),
+             true);
     if (droppedLines)
-        warn(cformat("線分が%d本を超えています。超えた%d本は読み込みませんでした。", kMaxLines,
-                     droppedLines));
+        note(firstDroppedLine,
+             cformat("線分が%d本を超えています。超えた%d本は読み込みませんでした。", kMaxLines,
+                     droppedLines),
+             true);
     if (droppedBlocks)
-        warn(cformat("ブロックが%d個を超えています。超えた%d個は読み込みませんでした。",
-                     kMaxBlocks, droppedBlocks));
+        note(firstDroppedBlock,
+             cformat("ブロックが%d個を超えています。超えた%d個は読み込みませんでした。", kMaxBlocks,
+                     droppedBlocks),
+             true);
     if (renumbered)
-        warn(cformat("%d個の点・ブロックの番号が格納位置と異なるため、格納位置の番号にしました。",
-                     renumbered));
-    if (p.badLines())
-        warn(cformat("%sの%d行が読み取れませんでした。読み取れなかった値は変更していません。",
-                     displayName.c_str(), p.badLines()));
+        note(firstRenumbered,
+             cformat("%d個の点・ブロックの番号が格納位置と異なるため、格納位置の番号にしました。"
+                     "線分やブロックが別の点を指している可能性があります。",
+                     renumbered),
+             true);
+    // Every line that could not be read, up to a limit (a file of garbage would list
+    // thousands), then how many more.
+    constexpr std::size_t kListedBadLines = 20;
+    const auto& bad = p.badLines();
+    for (std::size_t k = 0; k < bad.size() && k < kListedBadLines; ++k) {
+        std::string shown = result.utf8 ? bad[k].text : cp932ToUtf8(bad[k].text);
+        if (shown.size() > 40) shown = truncateToCp932Bytes(shown, 40) + "...";
+        note(bad[k].line,
+             cformat("「%s」を値として読み取れませんでした。読み取れなかった値は変更していません。",
+                     shown.c_str()),
+             true);
+    }
+    if (bad.size() > kListedBadLines)
+        note(bad[kListedBadLines].line,
+             cformat("ほかに%zu行が読み取れませんでした。", bad.size() - kListedBadLines), true);
     if (!sawEnd)
-        warn(cformat("%sはデータエンドの前で終わっています。ファイルが途中で切れている可能性があります。",
-                     displayName.c_str()));
+        note(std::max(p.lineNumber(), 1),
+             "ファイルがこの行で終わっています。データエンド(「$   データエンド」)がないため、"
+             "ファイルが途中で切れている可能性があります。欠けた値は読み込み前の値(既定値)の"
+             "ままです。",
+             true);
+    for (const FileWarning& w : result.fileWarnings)
+        result.warnings.push_back(
+            {w.line > 0 ? cformat("%d行目: %s", w.line, w.text.c_str()) : w.text, "メッセージ"});
 
     switch (part) {
     case SdwPart::Everything: {
@@ -769,13 +931,19 @@ namespace {
 ReadResult readFile(SlopeModel& model, const fs::path& path, SdwPart part)
 {
     std::string why;
-    const std::string shown = path.filename().string();
+    std::error_code ec;
+    const fs::path full = fs::absolute(path, ec);
+    const std::string shown = (ec ? path : full).string();
     auto bytes = readWholeFile(path, &why);
     if (!bytes) {
         ReadResult r;
         r.status = 1;
-        r.error = Message{cformat("KELTORAデータファイル(%s) が見つかりません。", shown.c_str()),
-                          "error"};
+        const bool missing = !fs::exists(path, ec);
+        r.error =
+            Message{missing ? cformat("KELTORAデータファイル(%s) が見つかりません。", shown.c_str())
+                            : cformat("KELTORAデータファイル(%s) を読み込めません。%s",
+                                      shown.c_str(), why.c_str()),
+                    "error"};
         return r;
     }
     ReadResult r = parseDataFile(*bytes, model, part, shown);

@@ -31,17 +31,22 @@ struct Settings {
 };
 
 // Reads the settings file. A missing file gives the defaults with dataDirectory =
-// startDirectory; a file that ends early keeps what it has and defaults the rest.
+// startDirectory (so does an empty first line); a file that ends early keeps what it has
+// and defaults the rest.
 Settings readSettings(const std::filesystem::path& file, const std::string& startDirectory);
 
 // Parses the bytes of a settings file (no file access).
 Settings parseSettings(const std::string& bytes, const std::string& startDirectory);
 
-// The bytes of a settings file (CP932, CR LF, always all 38 lines).
-std::string formatSettings(const Settings& s);
+// The bytes of a settings file (CP932, CR LF, always all 38 lines). A path that the file
+// cannot hold (a line break, characters CP932 cannot encode) is written as an empty line,
+// never garbled, and reported in *notes.
+std::string formatSettings(const Settings& s, MessageList* notes = nullptr);
 
 // Writes the settings file atomically; returns a message when it cannot be written.
-std::optional<Message> writeSettings(const std::filesystem::path& file, const Settings& s);
+// Paths left out (see formatSettings) are reported in *notes.
+std::optional<Message> writeSettings(const std::filesystem::path& file, const Settings& s,
+                                     MessageList* notes = nullptr);
 
 // Moves path to the top of the recent files (an entry already there moves up; a new one
 // pushes out the fifth). Paths compare byte for byte; an empty path changes nothing.

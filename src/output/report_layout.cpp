@@ -209,7 +209,11 @@ const ReportForm* FormLibrary::find(const std::string& name)
     auto it = cache_.find(name);
     if (it != cache_.end()) return it->second.get();
     std::unique_ptr<ReportForm> form;
-    for (const auto& dir : folders_) {
+    // A form is a file name in one of the form folders, never a path: a data file must
+    // not make the viewer read files elsewhere ("../../etc/passwd", "/etc/passwd").
+    const bool plainName = !name.empty() && name != "." && name != ".." &&
+                           name.find_first_of("/\\") == std::string::npos;
+    for (const auto& dir : plainName ? folders_ : std::vector<fs::path>{}) {
         std::error_code ec;
         if (dir.empty() || !fs::is_regular_file(dir / name, ec)) continue;
         if (auto bytes = readWholeFile(dir / name, nullptr, 1u << 20)) {
@@ -494,12 +498,22 @@ std::vector<fs::path> reportFormFolders(const fs::path& dataFolder, const fs::pa
                                         const fs::path& programFolder)
 {
     std::vector<fs::path> dirs;
-    for (const fs::path& d : {dataFolder, extraFolder, programFolder,
-                              programFolder.empty() ? fs::path() : programFolder / "forms"})
+    for (const fs::path& d : {dataFolder, extraFolder, programFolder})
         if (!d.empty()) dirs.push_back(d);
-    // This file lies in src/output of the source tree.
-    const fs::path source = fs::path(__FILE__).parent_path().parent_path().parent_path();
-    if (source.is_absolute()) dirs.push_back(source / "forms");
+    if (!programFolder.empty()) {
+        dirs.push_back(programFolder / "forms");
+        // An installed program: bin/PROGRAM finds share/keltora/forms.
+        dirs.push_back((programFolder / ".." / "share" / "keltora" / "forms").lexically_normal());
+#if defined(KELTORA_BUILD_DIR) && defined(KELTORA_SOURCE_FORMS_DIR)
+        // A program run from the build tree finds the forms of the source tree it was
+        // built from; an installed program never looks there.
+        const fs::path build = fs::path(KELTORA_BUILD_DIR).lexically_normal();
+        const fs::path program = programFolder.lexically_normal();
+        const auto [b, p] =
+            std::mismatch(build.begin(), build.end(), program.begin(), program.end());
+        if (b == build.end()) dirs.push_back(KELTORA_SOURCE_FORMS_DIR);
+#endif
+    }
     return dirs;
 }
 

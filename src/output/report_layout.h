@@ -86,7 +86,9 @@ std::optional<ReportHandOff> readReportHandOff(const std::filesystem::path& file
 std::vector<std::string> reportFilesInFolder(const std::filesystem::path& folder);
 
 // Where forms are looked up, in order: the data folder, an extra folder (may be empty),
-// the program's folder and its "forms" subfolder, and the source tree's "forms".
+// the program's folder, its "forms" subfolder, "../share/keltora/forms" beside it (an
+// installed program), and, for a program run from the build tree, the "forms" folder of
+// the source tree it was built from. A form name with a path is never looked up.
 std::vector<std::filesystem::path> reportFormFolders(const std::filesystem::path& dataFolder,
                                                      const std::filesystem::path& extraFolder,
                                                      const std::filesystem::path& programFolder);

@@ -1,6 +1,7 @@
 // QPainter drawing of lines, arcs with their direction, arrows with heads, point marks and
 // texts in IPAGothic at their height.
 #include "render/plot_painter.h"
+#include "render/qt_environment.h"
 
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -267,7 +268,8 @@ bool exportPlotByExtension(const PlotDocument& doc, const std::string& path, std
     static char name[] = "keltora";
     static char* argv[] = {name, nullptr};
     if (!QCoreApplication::instance()) {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        prepareQtEnvironment(true);
+        routeQtMessages();
         static QGuiApplication* app = new QGuiApplication(argc, argv);
         (void)app;
     }

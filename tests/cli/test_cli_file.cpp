@@ -45,7 +45,8 @@ TEST(CliFile, FailuresPrintTheMessageAndExitNonZero)
     test::TempDir dir;
     std::string out;
     EXPECT_EQ(runCli("info " + (dir / "none.SDW").string(), &out), 2);
-    EXPECT_NE(out.find("[error] KELTORAデータファイル(none.SDW) が見つかりません。"),
+    EXPECT_NE(out.find("[error] KELTORAデータファイル(" + (dir / "none.SDW").string() +
+                       ") が見つかりません。"),
               std::string::npos);
     test::writeBytes(dir / "old.SDW", "1999   $\r\n");
     EXPECT_EQ(runCli("info " + (dir / "old.SDW").string(), &out), 2);

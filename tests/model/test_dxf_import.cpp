@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 #include <memory>
 #include <set>
 #include <utility>
@@ -79,7 +80,7 @@ TEST(DxfRead, TakesLinesVertexChainsAndLwpolylinesAndSkipsEverythingElse)
         // After SEQEND a new chain: 3 vertices, 2 segments, none from (13,11) to (20,20).
         "0\nPOLYLINE\n66\n1\n70\n0\n0\nVERTEX\n10\n20.0\n20\n20.0\n"
         "0\nVERTEX\n10\n21.0\n20\n20.0\n0\nVERTEX\n10\n21.0\n20\n21.0\n0\nSEQEND\n"
-        // Closed LWPOLYLINE of 3 vertices: 2 segments, no closing one.
+        // Closed LWPOLYLINE of 3 vertices: 2 segments and the closing one.
         "0\nLWPOLYLINE\n90\n3\n70\n1\n10\n30.0\n20\n-2.0\n10\n31.0\n20\n-2.0\n10\n31.0\n20\n-1.0\n"
         "0\nENDSEC\n0\nEOF\n";
     for (bool crlf : {false, true}) {
@@ -89,10 +90,17 @@ TEST(DxfRead, TakesLinesVertexChainsAndLwpolylinesAndSkipsEverythingElse)
             bytes += c;
         }
         DxfDrawing d = parsed(bytes);
-        ASSERT_EQ(d.segments.size(), 8u);
+        ASSERT_EQ(d.segments.size(), 9u);
         EXPECT_EQ(d.lineSegments, 1);
         EXPECT_EQ(d.polylineSegments, 5);
-        EXPECT_EQ(d.lwpolylineSegments, 2);
+        EXPECT_EQ(d.lwpolylineSegments, 3);
+        EXPECT_EQ(d.closingSegments, 1);
+        EXPECT_EQ(d.segments[8].x1, 31.0); // the closing side: (31,-1) back to (30,-2)
+        EXPECT_EQ(d.segments[8].y1, -1.0);
+        EXPECT_EQ(d.segments[8].x2, 30.0);
+        EXPECT_EQ(d.segments[8].y2, -2.0);
+        // The circle and the text are listed as skipped, by type.
+        EXPECT_EQ(d.skippedEntities, (std::map<std::string, int>{{"CIRCLE", 1}, {"TEXT", 1}}));
         const DxfSegment& l = d.segments[0];
         EXPECT_EQ(l.x1, 1.0);
         EXPECT_EQ(l.y1, 1.0);
@@ -352,4 +360,70 @@ TEST(DxfCommand, FailuresLeaveTheSectionFileAlone)
         << output;
     EXPECT_NE(output.find("stored:    2 points, 1 lines"), std::string::npos) << output;
     EXPECT_NE(output.find("X -10.000 .. -8.000, Y 5.000 .. 7.000"), std::string::npos) << output;
+}
+
+// A ground polygon drawn as one closed polyline arrives closed: its closing side is added
+// (and counted), so that the region it encloses is a closed region. Arcs read as chords
+// and entities not read are listed by type and count.
+TEST(DxfRead, ClosedPolylinesKeepTheirClosingSideAndTheSummaryListsWhatDiffers)
+{
+    // A closed POLYLINE square (R12), a closed LWPOLYLINE triangle with one arc (R2000+),
+    // an open polyline, and entities that are not line work.
+    const std::string text = drawing(
+        "0\nPOLYLINE\n8\nG\n66\n1\n70\n1\n"
+        "0\nVERTEX\n10\n0\n20\n0\n0\nVERTEX\n10\n10\n20\n0\n42\n0.5\n"
+        "0\nVERTEX\n10\n10\n20\n10\n0\nVERTEX\n10\n0\n20\n10\n0\nSEQEND\n"
+        "0\nLWPOLYLINE\n90\n3\n70\n1\n10\n20\n20\n0\n10\n30\n20\n0\n42\n1.0\n10\n25\n20\n5\n"
+        "0\nLWPOLYLINE\n90\n2\n70\n0\n10\n40\n20\n0\n10\n50\n20\n0\n"
+        "0\nARC\n10\n0\n20\n0\n40\n1\n50\n0\n51\n90\n0\nARC\n10\n1\n20\n1\n40\n1\n50\n0\n51\n90\n"
+        "0\nCIRCLE\n10\n5\n20\n5\n40\n1\n0\nSPLINE\n70\n8\n0\nINSERT\n2\nBLK\n10\n0\n20\n0\n");
+    const DxfDrawing d = parsed(text);
+    EXPECT_EQ(d.polylineSegments, 4);   // 3 + closing side
+    EXPECT_EQ(d.lwpolylineSegments, 4); // 2 + closing side, and the open one
+    EXPECT_EQ(d.closingSegments, 2);
+    ASSERT_EQ(d.segments.size(), 8u);
+    EXPECT_EQ(d.segments[3].x1, 0.0); // (0,10) back to (0,0)
+    EXPECT_EQ(d.segments[3].y1, 10.0);
+    EXPECT_EQ(d.segments[3].y2, 0.0);
+    EXPECT_EQ(d.straightenedArcs, (std::map<std::string, int>{{"LWPOLYLINE", 1}, {"POLYLINE", 1}}));
+    EXPECT_EQ(d.skippedEntities, (std::map<std::string, int>{
+                                     {"ARC", 2}, {"CIRCLE", 1}, {"INSERT", 1}, {"SPLINE", 1}}));
+    EXPECT_TRUE(hasWarningContaining(d.warnings, "ARCを2個読み込みませんでした"));
+    EXPECT_TRUE(hasWarningContaining(d.warnings, "直線(弦)"));
+
+    // Imported, the square is a closed region of four boundary lines.
+    auto m = fresh();
+    const DxfImportResult r = importDxf(*m, d, DxfTransform{});
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.linesStored, 8);
+    EXPECT_TRUE(linePairs(*m).count({0, 3})); // the closing side of the square
+
+    // A closed polyline whose SEQEND is missing is closed where the next entity begins;
+    // one of two vertices needs no closing side.
+    const DxfDrawing open = parsed(drawing(
+        "0\nPOLYLINE\n70\n1\n0\nVERTEX\n10\n0\n20\n0\n0\nVERTEX\n10\n1\n20\n0\n"
+        "0\nVERTEX\n10\n1\n20\n1\n" +
+        lineEntity(5, 5, 6, 6) + "0\nLWPOLYLINE\n90\n2\n70\n1\n10\n7\n20\n7\n10\n8\n20\n8\n"));
+    EXPECT_EQ(open.closingSegments, 1);
+    EXPECT_EQ(open.segments.size(), 5u);
+}
+
+// The command line prints the same summary.
+TEST(DxfRead, CommandLineSummaryListsClosingSidesAndSkippedEntities)
+{
+    TempDir dir;
+    std::filesystem::copy_file(test::examplesDir() / "embankment.SDW", dir / "s.SDW");
+    test::writeBytes(
+        dir / "d.DXF",
+        drawing("0\nLWPOLYLINE\n90\n3\n70\n1\n10\n0\n20\n0\n10\n30\n20\n0\n10\n30\n20\n"
+                "10\n0\nCIRCLE\n10\n5\n20\n5\n40\n1\n"));
+    std::string out;
+    EXPECT_EQ(test::runCommand("'" + test::cliPath().string() + "' import-dxf '" +
+                                   (dir / "s.SDW").string() + "' '" + (dir / "d.DXF").string() +
+                                   "' -o '" + (dir / "o.SDW").string() + "' 2>&1",
+                               &out),
+              0)
+        << out;
+    EXPECT_NE(out.find("1 closing sides of closed polylines added"), std::string::npos) << out;
+    EXPECT_NE(out.find("skipped:   entities not read: CIRCLE 1"), std::string::npos) << out;
 }

@@ -3,6 +3,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "model/c_format.h"
@@ -185,8 +186,10 @@ std::unique_ptr<SlopeModel> sampleDocument()
     m->sheetPile.lm1 = 1.75;
     m->draw.sizes[9] = 1.125;
     m->draw.surchargeLabelY[1][2] = -7.0;
-    for (int k = 0; k < 6; ++k) addPoint(*m, k * 1.5, -k * 0.5);
-    for (int k = 0; k < 5; ++k) addLine(*m, kBoundaryLine, k, k + 1);
+    for (int k = 0; k < 6; ++k)
+        addPoint(*m, k * 1.5, -k * 0.5);
+    for (int k = 0; k < 5; ++k)
+        addLine(*m, kBoundaryLine, k, k + 1);
     addLine(*m, kArcLimitPointLarge, 5, 5);
     SoilBlock b;
     b.seed = {2.0, -1.0};
@@ -388,7 +391,9 @@ TEST(SdwRead, MissingFileAndOldVersionLeaveTheDocument)
     ReadResult missing = readDataFile(*m, dir / "NONE.SDW");
     EXPECT_EQ(missing.status, 1);
     ASSERT_TRUE(missing.error);
-    EXPECT_EQ(missing.error->text, "KELTORAデータファイル(NONE.SDW) が見つかりません。");
+    // The message names the full path.
+    EXPECT_EQ(missing.error->text,
+              "KELTORAデータファイル(" + (dir / "NONE.SDW").string() + ") が見つかりません。");
     EXPECT_EQ(missing.error->caption, "error");
 
     std::string old = windowsFile(kVersion2000);
@@ -431,8 +436,17 @@ TEST(SdwRead, TruncatedAndGarbledFilesWarnWithoutCrashing)
     ReadResult r = readDataFile(*m, dir / "bad.SDW");
     ASSERT_EQ(r.status, 0);
     EXPECT_DOUBLE_EQ(m->conditions.maxSafetyFactor, 42.0);
+    // The line is named, and the warning says that data were lost.
+    ASSERT_EQ(r.fileWarnings.size(), 1u);
+    const int expectedLine =
+        1 +
+        static_cast<int>(std::count(text.begin(), text.begin() + static_cast<long>(pos), '\n')) + 1;
+    EXPECT_EQ(r.fileWarnings[0].line, expectedLine);
+    EXPECT_TRUE(r.fileWarnings[0].dataLoss);
+    EXPECT_TRUE(r.dataLoss());
     ASSERT_EQ(r.warnings.size(), 1u);
-    EXPECT_NE(r.warnings[0].text.find("1行が読み取れませんでした"), std::string::npos);
+    EXPECT_EQ(r.warnings[0].text.rfind(std::to_string(expectedLine) + "行目: 「abc", 0), 0u)
+        << r.warnings[0].text;
 }
 
 TEST(SdwRead, TablesBeyondCapacityAreCutAndReported)
@@ -441,7 +455,8 @@ TEST(SdwRead, TablesBeyondCapacityAreCutAndReported)
     auto m = fresh();
     std::string file = cp932ToUtf8(formatDataFile(*m, "big"));
     std::string rows;
-    for (int k = 0; k < kMaxPoints + 5; ++k) rows += cformat("%d,%d.000000,0.000000\r\n", k, k);
+    for (int k = 0; k < kMaxPoints + 5; ++k)
+        rows += cformat("%d,%d.000000,0.000000\r\n", k, k);
     const std::string head = "$   点番号、Ｘ座標、Ｙ座標\r\n";
     file.insert(file.find(head) + head.size(), rows);
     ReadResult r = parseDataFile(utf8ToCp932(file), *m, SdwPart::Everything, "big.SDW");
@@ -467,18 +482,21 @@ TEST(SdwText, JapaneseTitleInCp932AndCutAtCharacterBoundary)
     // A title line longer than 63 bytes: cut before a double-byte character that would
     // not fit whole.
     std::string longTitle = "a";
-    for (int k = 0; k < 40; ++k) longTitle += "漢";
+    for (int k = 0; k < 40; ++k)
+        longTitle += "漢";
     std::string file = cp932ToUtf8(formatDataFile(*fresh(), "t"));
     const std::string titleComment = "$   業務名称\r\n";
     file.insert(file.find(titleComment) + titleComment.size(), longTitle);
     auto t = fresh();
     ASSERT_EQ(parseDataFile(utf8ToCp932(file), *t, SdwPart::Everything, "t").status, 0);
     EXPECT_EQ(cp932Length(t->title), 63u);
-    EXPECT_EQ(t->title, "a" + [] {
-        std::string s;
-        for (int k = 0; k < 31; ++k) s += "漢";
-        return s;
-    }());
+    EXPECT_EQ(
+        t->title, "a" + [] {
+            std::string s;
+            for (int k = 0; k < 31; ++k)
+                s += "漢";
+            return s;
+        }());
 }
 
 TEST(SdwPartialLoads, EachTakesOnlyItsPart)
@@ -554,7 +572,8 @@ TEST(SdwSave, FailedSaveKeepsTheOldFileAndReports)
     ::chmod((dir / "keep.SDW").c_str(), 0640);
     ASSERT_TRUE(writeDataFile(*m, dir / "keep.SDW").ok);
     int files = 0;
-    for (auto& e : std::filesystem::directory_iterator(dir.path())) files += e.is_regular_file();
+    for (auto& e : std::filesystem::directory_iterator(dir.path()))
+        files += e.is_regular_file();
     EXPECT_EQ(files, 2);
     struct stat st {};
     ::stat((dir / "keep.SDW").c_str(), &st);
@@ -567,7 +586,8 @@ TEST(SdwRead, HugeRowCountsInAShortFileEndPromptly)
     // right after it: the read stops at the end of the file instead of counting on.
     auto m = fresh();
     std::string file = cp932ToUtf8(formatDataFile(*m, "x"));
-    for (const std::string comment : {"$   粘着力基準線　点数\r\n", "$   矢板受動土圧　データ数\r\n"}) {
+    for (const std::string comment :
+         {"$   粘着力基準線　点数\r\n", "$   矢板受動土圧　データ数\r\n"}) {
         std::string text = file;
         const size_t at = text.find(comment) + comment.size();
         text = text.substr(0, at) + "2147483647\r\n";

@@ -56,7 +56,7 @@ ReportLayout sampleLayout(const fs::path& dir, SlopeModel& m)
         in.levels[0].push_back(r);
     }
     EXPECT_EQ(writeReportData(in, dir).status, 0);
-    FormLibrary forms(reportFormFolders(dir, {}, {}));
+    FormLibrary forms(reportFormFolders(dir, test::sourceDir() / "forms", {}));
     ReportLayout layout = layoutReport(dir, reportFilesInFolder(dir), forms);
     EXPECT_TRUE(layout.warnings.empty()) << layout.warnings.front();
     return layout;

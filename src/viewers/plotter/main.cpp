@@ -22,6 +22,7 @@
 #include "render/plot_painter.h"
 #include "render/plot_reader.h"
 #include "render/plot_view.h"
+#include "render/qt_environment.h"
 
 namespace {
 
@@ -87,7 +88,8 @@ bool locatePlotFile(const Options& o, std::filesystem::path& path, std::string& 
     }
     auto p = readPlotHandOff(kPlotHandOffName, &error);
     if (!p) {
-        error = std::string(kPlotHandOffName) + ": " + error;
+        std::error_code ec;
+        error = std::filesystem::absolute(kPlotHandOffName, ec).string() + ": " + error;
         return false;
     }
     path = *p;
@@ -198,14 +200,17 @@ int main(int argc, char** argv)
     const bool exporting = !o.pdf.empty() || !o.svg.empty() || !o.png.empty();
     const bool headless = exporting || !o.screenshot.empty();
     // Exports need no display.
-    if (headless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    prepareQtEnvironment(headless);
+    routeQtMessages();
     QApplication app(argc, argv);
 
     std::filesystem::path path;
     std::string error;
     std::optional<PlotDocument> doc;
     if (locatePlotFile(o, path, error)) {
+        std::error_code ec;
+        const std::filesystem::path full = std::filesystem::absolute(path, ec);
+        if (!ec) path = full.lexically_normal();
         doc = readPlotFile(path, &error);
         if (!doc) error = path.string() + ": " + error;
     }
@@ -218,6 +223,14 @@ int main(int argc, char** argv)
         return 1;
     }
     reportSkipped(*doc);
+    if (doc->items.empty()) {
+        // An empty or foreign file would give a blank sheet that looks like a figure.
+        error = path.string() + ": 図がありません (作図レコードがひとつもありません)";
+        std::fprintf(stderr, "keltora-plotter: %s\n", error.c_str());
+        if (!headless)
+            QMessageBox::critical(nullptr, QStringLiteral("error"), QString::fromStdString(error));
+        return 1;
+    }
     if (exporting) return exportAll(o, *doc);
 
     PlotterWindow window(std::move(*doc), QString::fromStdString(path.string()));

@@ -17,9 +17,11 @@
 #include <QWheelEvent>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 #include "output/report_layout.h"
+#include "render/qt_environment.h"
 #include "render/report_painter.h"
 
 namespace fs = std::filesystem;
@@ -159,20 +161,36 @@ class ViewerWindow : public QMainWindow {
     QSpinBox* spin_ = nullptr;
 };
 
-int usage()
+int usage(std::FILE* to, int code)
 {
-    std::fprintf(stderr, "usage: keltora-report-viewer [/PDTOPEN] [--forms DIR] [--pdf OUT.pdf] "
-                         "[--text] [--screenshot PNG] [FOLDER | FILE.PDT ...]\n"
-                         "  /PDTOPEN   read DirPath.inf in the current folder\n"
-                         "  --text     print the laid-out pages as text\n"
-                         "  --screenshot PNG  show the window, save it as an image and quit\n");
-    return 2;
+    std::fprintf(to, "usage: keltora-report-viewer [/PDTOPEN] [--forms DIR] [--pdf OUT.pdf] "
+                     "[--text] [--screenshot PNG] [FOLDER | FILE.PDT ...]\n"
+                     "  /PDTOPEN   read DirPath.inf in the current folder\n"
+                     "  --forms DIR  look for report forms in DIR first\n"
+                     "  --pdf OUT  write the report to OUT.pdf, no window\n"
+                     "  --text     print the laid-out pages as text, no window\n"
+                     "  --screenshot PNG  show the window, save it as an image and quit\n"
+                     "Exit codes: 0 shown or written, 1 no input, unreadable input, no page or an\n"
+                     "output that cannot be written, 2 a wrong option.\n");
+    return code;
+}
+
+bool hasOption(int argc, char** argv, const char* name)
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], name) == 0) return true;
+    return false;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
+    // Help and the modes that show no window need neither a display nor an application.
+    if (hasOption(argc, argv, "--help") || hasOption(argc, argv, "-h")) return usage(stdout, 0);
+    const bool headless = hasOption(argc, argv, "--pdf") || hasOption(argc, argv, "--text");
+    prepareQtEnvironment(headless);
+    routeQtMessages();
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     QString pdf, formsDir, shot;
@@ -180,21 +198,30 @@ int main(int argc, char** argv)
     bool handOff = false, asText = false;
     for (int i = 1; i < args.size(); ++i) {
         const QString& a = args[i];
+        auto needsValue = [&]() {
+            if (i + 1 < args.size()) return true;
+            std::fprintf(stderr, "keltora-report-viewer: %s needs a value\n",
+                         a.toLocal8Bit().constData());
+            return false;
+        };
         if (a.compare(QStringLiteral("/PDTOPEN"), Qt::CaseInsensitive) == 0)
             handOff = true;
-        else if (a == QStringLiteral("--pdf") && i + 1 < args.size())
+        else if (a == QStringLiteral("--pdf")) {
+            if (!needsValue()) return usage(stderr, 2);
             pdf = args[++i];
-        else if (a == QStringLiteral("--text"))
+        } else if (a == QStringLiteral("--text"))
             asText = true;
-        else if (a == QStringLiteral("--screenshot") && i + 1 < args.size())
+        else if (a == QStringLiteral("--screenshot")) {
+            if (!needsValue()) return usage(stderr, 2);
             shot = args[++i];
-        else if (a == QStringLiteral("--forms") && i + 1 < args.size())
+        } else if (a == QStringLiteral("--forms")) {
+            if (!needsValue()) return usage(stderr, 2);
             formsDir = args[++i];
-        else if (a == QStringLiteral("--help") || a == QStringLiteral("-h"))
-            return usage();
-        else if (a.startsWith(QStringLiteral("--")))
-            return usage();
-        else
+        } else if (a.startsWith(QStringLiteral("--"))) {
+            std::fprintf(stderr, "keltora-report-viewer: unknown option %s\n",
+                         a.toLocal8Bit().constData());
+            return usage(stderr, 2);
+        } else
             inputs << a;
     }
 
@@ -207,7 +234,10 @@ int main(int argc, char** argv)
             folder = h->folder;
             files = h->files;
         } else {
-            problem = QStringLiteral("DirPath.inf を読めません: ") + QString::fromStdString(error);
+            std::error_code ec;
+            problem = QStringLiteral("%1 を読めません: %2")
+                          .arg(QString::fromStdString(fs::absolute("DirPath.inf", ec).string()),
+                               QString::fromStdString(error));
         }
     } else if (inputs.size() == 1 && fs::is_directory(inputs[0].toStdString())) {
         folder = inputs[0].toStdString();
@@ -218,13 +248,44 @@ int main(int argc, char** argv)
             files.push_back(p.filename().string());
         }
     }
-    if (problem.isEmpty() && files.empty()) files = reportFilesInFolder(folder);
+    if (problem.isEmpty() && files.empty()) {
+        files = reportFilesInFolder(folder);
+        if (files.empty()) {
+            std::error_code ec;
+            problem = QStringLiteral("%1 に計算書データ(SB_*.PDT)がありません")
+                          .arg(QString::fromStdString(fs::absolute(folder, ec).string()));
+        }
+    }
 
     const fs::path programDir = QCoreApplication::applicationDirPath().toStdString();
     FormLibrary forms(reportFormFolders(folder, formsDir.toStdString(), programDir));
-    ReportLayout layout = layoutReport(folder, files, forms);
-    for (const auto& w : layout.warnings)
-        std::fprintf(stderr, "%s\n", w.c_str());
+    ReportLayout layout;
+    if (problem.isEmpty()) {
+        // Every file must read: a report with a missing part would look complete.
+        for (const std::string& name : files) {
+            std::error_code ec;
+            const fs::path p = folder / name;
+            if (!fs::is_regular_file(p, ec))
+                problem = QStringLiteral("%1 がありません")
+                              .arg(QString::fromStdString(fs::absolute(p, ec).string()));
+            else if (fs::file_size(p, ec) == 0)
+                problem = QStringLiteral("%1 は空です")
+                              .arg(QString::fromStdString(fs::absolute(p, ec).string()));
+            if (!problem.isEmpty()) break;
+        }
+    }
+    if (problem.isEmpty()) {
+        layout = layoutReport(folder, files, forms);
+        for (const auto& w : layout.warnings)
+            std::fprintf(stderr, "%s\n", w.c_str());
+        if (layout.pages.empty()) problem = QStringLiteral("表示するページがありません");
+    }
+    if (!problem.isEmpty()) {
+        std::fprintf(stderr, "keltora-report-viewer: %s\n", problem.toLocal8Bit().constData());
+        if (!headless && shot.isEmpty())
+            QMessageBox::warning(nullptr, QStringLiteral("error"), problem);
+        return 1;
+    }
 
     if (asText) {
         for (const auto& page : layout.pages) {
@@ -232,16 +293,12 @@ int main(int argc, char** argv)
             for (const auto& l : page.lines)
                 std::printf("%s\n", l.c_str());
         }
-        return 0;
+        if (pdf.isEmpty()) return 0;
     }
     if (!pdf.isEmpty()) {
-        if (!problem.isEmpty()) {
-            std::fprintf(stderr, "%s\n", problem.toLocal8Bit().constData());
-            return 1;
-        }
         QString error;
         if (!exportReportPdf(layout, pdf, &error)) {
-            std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
+            std::fprintf(stderr, "keltora-report-viewer: %s\n", error.toLocal8Bit().constData());
             return 1;
         }
         return 0;
@@ -250,12 +307,16 @@ int main(int argc, char** argv)
     window.show();
     if (!shot.isEmpty()) {
         // The window as shown, saved to an image (for checks without a screen).
-        QTimer::singleShot(200, &window, [&window, shot] {
-            window.grab().save(shot);
+        bool saved = false;
+        QTimer::singleShot(200, &window, [&window, &saved, shot] {
+            saved = window.grab().save(shot);
             window.close();
         });
-    } else if (!problem.isEmpty()) {
-        QMessageBox::warning(&window, QStringLiteral("error"), problem);
+        app.exec();
+        if (!saved)
+            std::fprintf(stderr, "keltora-report-viewer: cannot write %s\n",
+                         shot.toLocal8Bit().constData());
+        return saved ? 0 : 1;
     }
     return app.exec();
 }
