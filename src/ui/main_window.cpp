@@ -17,6 +17,7 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 
 #include "analysis/results.h"
@@ -858,6 +859,15 @@ void MainWindow::writeSettingsOnce()
     settingsWritten_ = true;
     // A settings file that cannot be written is left as it was; the program still closes.
     (void)settings_.write();
+}
+
+void MainWindow::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (shownOnce_) return;
+    shownOnce_ = true;
+    // The view has its size only once the window is laid out: the first fit waits for it.
+    QTimer::singleShot(0, this, [this] { fitAll(); });
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

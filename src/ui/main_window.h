@@ -96,6 +96,7 @@ class MainWindow : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     void buildActions();
@@ -137,7 +138,7 @@ class MainWindow : public QMainWindow {
     std::function<void(SlopeModel&)> preview_;
     std::function<bool(const QUrl&)> urlOpener_;
     bool settingsWritten_ = false;
-    bool closing_ = false;
+    bool shownOnce_ = false;
 };
 
 } // namespace keltora::ui
