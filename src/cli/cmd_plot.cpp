@@ -58,6 +58,7 @@ int runPlot(const Args& argsIn)
     SlopeModel* model = loaded.model.get();
     warnAboutValues(*model);
     if (!prepareWorkDir(workDir, "plot")) return 2;
+    if (!outputPathUsable("plot", out)) return 2;
     if (!outputsSpareInputs("plot", {out}, {file}, std::filesystem::path(workDir))) return 2;
 
     CalcOptions options;

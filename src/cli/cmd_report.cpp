@@ -69,6 +69,7 @@ int runReport(const Args& argsIn)
     warnAboutValues(*model);
     if (!prepareWorkDir(workDir, "report")) return 2;
     if (pdf.empty()) pdf = (fs::path(workDir) / "report.pdf").string();
+    if (!outputPathUsable("report", pdf)) return 2;
     if (!outputsSpareInputs("report", {pdf}, {file}, fs::path(workDir))) return 2;
 
     CalcOptions options;
@@ -99,8 +100,8 @@ int runReport(const Args& argsIn)
     const std::vector<std::string> files = report.reportStatus == 0
                                                ? reportFilesInFolder(workDir)
                                                : std::vector<std::string>{"SB_CHECK.PDT"};
-    const int code = exitCodeOf(outcome);
 #ifdef KELTORA_HAVE_RENDER
+    const int code = exitCodeOf(outcome);
     if (!renderPdf(workDir, files, pdf)) return 2;
     if (code == 2)
         std::fprintf(stderr, "keltora report: no calculation result: the report holds the "

@@ -113,6 +113,10 @@ bool outputsSpareInputs(const char* command, const std::vector<std::filesystem::
                         const std::vector<std::filesystem::path>& inputs,
                         const std::optional<std::filesystem::path>& workDir = std::nullopt);
 
+// Refuses (prints, returns false) an output whose folder does not exist or is no folder,
+// or that is itself a folder: checked before a calculation, not after it.
+bool outputPathUsable(const char* command, const std::filesystem::path& output);
+
 // The absolute form of a path for messages.
 std::string fullPath(const std::filesystem::path& p);
 

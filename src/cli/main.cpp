@@ -296,6 +296,24 @@ bool outputsSpareInputs(const char* command, const std::vector<fs::path>& output
     return true;
 }
 
+bool outputPathUsable(const char* command, const fs::path& output)
+{
+    if (output.empty()) return true;
+    std::error_code ec;
+    const fs::path folder = output.has_parent_path() ? output.parent_path() : fs::path(".");
+    if (!fs::is_directory(folder, ec)) {
+        std::fprintf(stderr, "keltora %s: the folder %s of the output does not exist\n", command,
+                     fullPath(folder).c_str());
+        return false;
+    }
+    if (fs::is_directory(output, ec)) {
+        std::fprintf(stderr, "keltora %s: the output %s is a folder\n", command,
+                     fullPath(output).c_str());
+        return false;
+    }
+    return true;
+}
+
 bool parsePair(const std::string& text, double& x, double& y)
 {
     char tail = 0;

@@ -138,6 +138,7 @@ void drawGrid(Canvas& c, const SlopeModel& m)
     const GridPlan g = gridPlan(v, m.display.gridMajor, m.display.gridMinor);
     if (!g.draw) return;
     const double w = v.imageWidth(), h = v.imageHeight();
+    double labelEnd = -1e300; // right end of the last x label: labels never overlap
     for (long long k = g.firstX; k <= g.lastX; ++k) {
         const bool major = g.isMajor(k);
         const double x = static_cast<double>(k) * g.spacing;
@@ -145,19 +146,23 @@ void drawGrid(Canvas& c, const SlopeModel& m)
         c.pen(col::grey, major ? g.majorWidth : 1);
         c.line(QPointF(px, 0), QPointF(px, h));
         // Labels stay clear of the corners, where the labels of the other direction sit.
-        if (major && px > 50 && px < w - 60) {
+        if (major && px > 50 && px < w - 60 && px + 2 > labelEnd + 6) {
             const QString s = QString::fromStdString(gridLabel(x));
+            labelEnd = px + 2 + c.textWidth(s);
             c.text(QPointF(px + 2, 1), s, col::grey);
             c.text(QPointF(px + 2, h - kLabelPixels - 2), s, col::grey);
         }
     }
+    double labelTop = 1e300; // top of the last y label (lines run upwards)
     for (long long k = g.firstY; k <= g.lastY; ++k) {
         const bool major = g.isMajor(k);
         const double y = static_cast<double>(k) * g.spacing;
         const double py = v.screenY(y);
         c.pen(col::grey, major ? g.majorWidth : 1);
         c.line(QPointF(0, py), QPointF(w, py));
-        if (major && py > 2 * kLabelPixels + 4 && py < h - kLabelPixels - 4) {
+        if (major && py > 2 * kLabelPixels + 4 && py < h - kLabelPixels - 4 &&
+            py - 1 < labelTop - 2) {
+            labelTop = py - kLabelPixels - 1;
             const QString s = QString::fromStdString(gridLabel(y));
             c.text(QPointF(2, py - kLabelPixels - 1), s, col::grey);
             c.text(QPointF(w - c.textWidth(s) - 2, py - kLabelPixels - 1), s, col::grey);

@@ -20,24 +20,34 @@ bool SectionDocument::hasValidResults() const
 bool SectionDocument::edit(const QString& undoText, ChangeKind kind,
                            const std::function<bool(SlopeModel&)>& change)
 {
-    (void)undoText; // the undo step is recorded by the undo stack once it exists
     SlopeModel& m = document_.model();
-    if (!change || !change(m)) return false;
+    if (!change) return false;
+    // Display settings are no document data: their changes are not undo steps.
+    std::unique_ptr<SlopeModel> before;
+    if (kind != ChangeKind::Display) before = std::make_unique<SlopeModel>(m);
+    if (!change(m)) return false;
     switch (kind) {
     case ChangeKind::Results: markChanged(m, true); break;
     case ChangeKind::Figure: markChanged(m, false); break;
     case ChangeKind::Display: break;
     }
+    if (before)
+        undo_.push(undoText.toStdString(),
+                   kind == ChangeKind::Results ? ChangeEffect::Results : ChangeEffect::Figure,
+                   *before, m);
     afterChange();
+    if (before) emit undoStateChanged();
     return true;
 }
 
 void SectionDocument::replaceModel(const QString& undoText, SlopeModel model)
 {
-    (void)undoText;
+    const auto before = std::make_unique<SlopeModel>(document_.model());
     document_.model() = std::move(model);
     markChanged(document_.model(), true);
+    undo_.push(undoText.toStdString(), ChangeEffect::Results, *before, document_.model());
     afterChange();
+    emit undoStateChanged();
 }
 
 void SectionDocument::setResults(std::shared_ptr<CalculationResults> results)
@@ -57,6 +67,9 @@ bool SectionDocument::adjust(const std::function<bool(SlopeModel&)>& change)
 
 void SectionDocument::notifyReplaced()
 {
+    // A new or opened document starts its own history.
+    undo_.clear();
+    undo_.markSaved(document_.model().modified);
     if (document_.model().calcState != kResultsValid) document_.setResults(nullptr);
     ++revision_;
     emit changed();
@@ -72,14 +85,28 @@ void SectionDocument::afterChange()
 
 bool SectionDocument::canUndo() const
 {
-    return false;
+    return undo_.canUndo();
 }
 bool SectionDocument::canRedo() const
 {
-    return false;
+    return undo_.canRedo();
 }
-void SectionDocument::undo() {}
-void SectionDocument::redo() {}
-void SectionDocument::markSaved() {}
+void SectionDocument::undo()
+{
+    if (undo_.undo(document_.model()) == ChangeEffect::None) return;
+    afterChange();
+    emit undoStateChanged();
+}
+void SectionDocument::redo()
+{
+    if (undo_.redo(document_.model()) == ChangeEffect::None) return;
+    afterChange();
+    emit undoStateChanged();
+}
+void SectionDocument::markSaved()
+{
+    undo_.markSaved(document_.model().modified);
+    emit undoStateChanged();
+}
 
 } // namespace keltora::ui

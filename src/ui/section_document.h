@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 
+#include "edit/undo_stack.h"
 #include "model/document.h"
 
 namespace keltora {
@@ -74,6 +75,7 @@ class SectionDocument : public QObject {
 
     Document document_;
     quint64 revision_ = 0;
+    UndoStack undo_;
 };
 
 } // namespace keltora::ui

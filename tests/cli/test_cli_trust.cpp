@@ -212,4 +212,15 @@ TEST(CliTrust, ExitCodesOfPlotAndReportAreThoseOfCalc)
     // The figure format is checked before the calculation: nothing is written.
     EXPECT_EQ(runCli("plot " + quay + " -o fig.bmp --workdir " + q(dir / "x"), &out), 2);
     EXPECT_FALSE(fs::exists(dir / "x"));
+    // So is the output's folder: no calculation runs for a figure that cannot be written.
+    EXPECT_EQ(
+        runCli("plot " + quay + " -o " + q(dir / "none" / "f.png") + " --workdir " + q(dir / "y"),
+               &out),
+        2);
+    EXPECT_TRUE(has(out, "does not exist")) << out;
+    EXPECT_FALSE(has(out, "判定")) << out;
+    EXPECT_EQ(
+        runCli("report " + quay + " -o " + q(dir.path()) + " --workdir " + q(dir / "y"), &out), 2);
+    EXPECT_TRUE(has(out, "is a folder")) << out;
+    EXPECT_FALSE(fs::exists(dir / "y" / "answer1.dmp"));
 }

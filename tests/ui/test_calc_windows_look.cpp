@@ -15,23 +15,12 @@
 #include "test_support.h"
 #include "ui/message_window.h"
 #include "ui/result_table_dialog.h"
+#include "ui_test_support.h"
 
 using namespace keltora;
 using namespace keltora::ui;
 
 namespace {
-
-QApplication& app()
-{
-    static QApplication* a = [] {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "keltora_gui_tests";
-        static char* argv[] = {name, nullptr};
-        return new QApplication(argc, argv);
-    }();
-    return *a;
-}
 
 void saveShot(QWidget& w, const char* name)
 {
@@ -47,14 +36,14 @@ void saveShot(QWidget& w, const char* name)
 // with large coordinates: none is cut off.
 TEST(CalcWindowsLook, MessageWindowLinesFit)
 {
-    app();
+    test::guiApp();
     MessageWindow w;
     const std::string lines[] = {
         cformat("計算次数=%2d    最大次数=%2d   ", 2, 4),
         cformat("円形中心　X =%8.3f ～%8.3f (step%8.3f )   ", -1234.5, 1234.5, 0.25),
         cformat("　　　　　Y =%8.3f ～%8.3f (step%8.3f )   ", -123.25, 9999.0, 0.25),
-        cformat("すべり円  (X,Y)=%7.3f,%7.3f R=%7.3f F=%5.3f        ", -123.456, 999.999,
-                125.5, 1.234),
+        cformat("すべり円  (X,Y)=%7.3f,%7.3f R=%7.3f F=%5.3f        ", -123.456, 999.999, 125.5,
+                1.234),
         cformat("最小安全率　Ｆｍｉｎ=%8.3f        ", 1.118),
         cformat("　　　　　　　Ｘ，Ｙ=%8.3f,%8.3f        ", -1234.5, 1234.5),
         cformat("　　　　　　　　　Ｒ=%8.3f        ", 125.5),
@@ -79,7 +68,7 @@ TEST(CalcWindowsLook, MessageWindowLinesFit)
 // (every text fits its column), the window opens at its default size.
 TEST(CalcWindowsLook, ResultTableOfAnExample)
 {
-    app();
+    test::guiApp();
     test::TempDir dir;
     SlopeModel m;
     resetModel(m);

@@ -17,23 +17,12 @@
 #include "test_support.h"
 #include "ui/calculation_worker.h"
 #include "ui/message_window.h"
+#include "ui_test_support.h"
 
 using namespace keltora;
 using namespace keltora::ui;
 
 namespace {
-
-QApplication& app()
-{
-    static QApplication* a = [] {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "keltora_gui_tests";
-        static char* argv[] = {name, nullptr};
-        return new QApplication(argc, argv);
-    }();
-    return *a;
-}
 
 SlopeModel gridModel()
 {
@@ -74,7 +63,7 @@ CalculationRun runOf(const QSignalSpy& spy)
 
 TEST(CalculationWorker, CompletedRunComesBackToTheGuiThread)
 {
-    app();
+    test::guiApp();
     test::TempDir dir;
     SlopeModel model = gridModel();
     const Qt::HANDLE guiThread = QThread::currentThreadId();
@@ -131,7 +120,7 @@ TEST(CalculationWorker, CompletedRunComesBackToTheGuiThread)
 
 TEST(CalculationWorker, AbortEndsTheRunWithoutResult)
 {
-    app();
+    test::guiApp();
     test::TempDir dir;
     SlopeModel model = gridModel();
     model.felleniusCircle.centreX = {0, 40, 1};
@@ -171,7 +160,7 @@ TEST(CalculationWorker, AbortEndsTheRunWithoutResult)
 
 TEST(CalculationWorker, DestroyedWhileRunningStopsTheThread)
 {
-    app();
+    test::guiApp();
     test::TempDir dir;
     SlopeModel model = gridModel();
     model.felleniusCircle.centreX = {0, 200, 1};
@@ -193,7 +182,7 @@ TEST(CalculationWorker, DestroyedWhileRunningStopsTheThread)
 
 TEST(MessageWindow, LinesAndTheAbortControl)
 {
-    app();
+    test::guiApp();
     MessageWindow w;
     EXPECT_EQ(w.objectName(), "TMsg_Frm");
     EXPECT_EQ(w.windowTitle(), QString::fromUtf8("メッセージの表示"));

@@ -12,24 +12,13 @@
 #include "model/sdw_file.h"
 #include "test_support.h"
 #include "ui/external_launch.h"
+#include "ui_test_support.h"
 
 using namespace keltora;
 using namespace keltora::ui;
 namespace fs = std::filesystem;
 
 namespace {
-
-QApplication& app()
-{
-    static QApplication* a = [] {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "keltora_gui_tests";
-        static char* argv[] = {name, nullptr};
-        return new QApplication(argc, argv);
-    }();
-    return *a;
-}
 
 struct Calculated {
     SlopeModel model;
@@ -61,7 +50,7 @@ LaunchOutcome outcomeOf(const QSignalSpy& spy, int i = 0)
 // refused until it has ended, and the plot file and hand-off file are in the folder.
 TEST(ExternalLaunch, PlotWaitsOnAThreadOneAtATime)
 {
-    app();
+    test::guiApp();
     test::TempDir dir;
     const Calculated c = calculated(dir.path());
     setenv("KELTORA_PLOTTER", "sleep 0.6", 1);
@@ -100,7 +89,7 @@ TEST(ExternalLaunch, PlotWaitsOnAThreadOneAtATime)
 // starts the viewer with "/PDTOPEN"; without results only the check list is named.
 TEST(ExternalLaunch, ReportFilesAndViewer)
 {
-    app();
+    test::guiApp();
     test::TempDir dir;
     const Calculated c = calculated(dir.path());
     setenv("KELTORA_REPORT_VIEWER", "echo >viewer-args.txt", 1);
@@ -129,7 +118,7 @@ TEST(ExternalLaunch, ReportFilesAndViewer)
 // started.
 TEST(ExternalLaunch, UnwritableFolderIsTold)
 {
-    app();
+    test::guiApp();
     test::TempDir dir;
     const Calculated c = calculated(dir.path());
     test::writeBytes(dir / "file", "x");

@@ -110,8 +110,9 @@ TEST(MainWindowStart, EveryCommandIsPresentAndUnbuiltOnesAreDisabled)
         QAction* a = w.action(QString::fromLatin1(name));
         ASSERT_NE(a, nullptr) << name;
         EXPECT_EQ(a->text(), QString::fromUtf8(text)) << name;
-        // A command is either wired (enabled) or disabled and says so.
-        if (!a->isEnabled()) {
+        // A command is either wired (enabled) or disabled and says so; the result table is
+        // wired but waits for results.
+        if (!a->isEnabled() && std::string(name) != "Kekka") {
             EXPECT_EQ(a->statusTip(), "未実装") << name;
         }
     }

@@ -16,23 +16,12 @@
 #include "model/c_format.h"
 #include "test_support.h"
 #include "ui/result_table_dialog.h"
+#include "ui_test_support.h"
 
 using namespace keltora;
 using namespace keltora::ui;
 
 namespace {
-
-QApplication& app()
-{
-    static QApplication* a = [] {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "keltora_gui_tests";
-        static char* argv[] = {name, nullptr};
-        return new QApplication(argc, argv);
-    }();
-    return *a;
-}
 
 // f of a circle: a bowl around (3.3, 7.6) that grows with the radius, so every centre's
 // smallest f is that of its smallest radius, and each finer grid closes in on the bowl.
@@ -65,7 +54,7 @@ std::shared_ptr<const CalculationResults> fourGridSearch(const std::filesystem::
 
 TEST(ResultTableDialog, KnownFourGridSearch)
 {
-    app();
+    test::guiApp();
     test::TempDir dir;
     const auto results = fourGridSearch(dir.path());
     ASSERT_EQ(results->gridsRun, 4);
@@ -145,7 +134,7 @@ TEST(ResultTableDialog, KnownFourGridSearch)
 
 TEST(ResultTableDialog, NoResultsAndTheWindowSize)
 {
-    app();
+    test::guiApp();
     ResultTableDialog dialog;
     dialog.setResults(std::make_shared<CalculationResults>());
     EXPECT_EQ(dialog.tabBar()->count(), 0);
