@@ -62,6 +62,8 @@ struct ModesFixture : WindowFixture {
     ModesFixture()
     {
         window->show();
+        // The first fit waits for the window's layout: let it happen before the section.
+        QCoreApplication::processEvents();
         SlopeModel m = section();
         const auto file = start / "section.SDW";
         EXPECT_TRUE(writeDataFile(m, file).ok);
