@@ -1,4 +1,4 @@
-// The sheet pile dialog: handling code, position, specification and the passive earth
+// The sheet pile dialog: handling code, position, section data of the pile and the passive earth
 // pressure table (sorted top-down and cut at the pile tip).
 #pragma once
 

@@ -1,5 +1,5 @@
-// The sheet pile dialog (TYT_Frm): handling, position, specification, the passive earth
-// pressure table and the import of a sheet pile specification file.
+// The sheet pile dialog (TYT_Frm): handling, position, section data of the pile, the passive earth
+// pressure table and the import of a sheet pile data file.
 #pragma once
 
 #include "edit/sheet_pile_rules.h"

@@ -24,8 +24,7 @@ TEST(CliFile, InfoAndSaveOnExamplesAndAnOldFile)
         const auto path = test::examplesDir() / name;
         ASSERT_EQ(runCli("info " + path.string(), &out), 0) << out;
         EXPECT_NE(out.find("blocks:"), std::string::npos);
-        ASSERT_EQ(runCli("save " + path.string() + " -o " + (dir / name).string(), &out), 0)
-            << out;
+        ASSERT_EQ(runCli("save " + path.string() + " -o " + (dir / name).string(), &out), 0) << out;
         EXPECT_EQ(test::readBytes(dir / name), test::readBytes(path)); // canonical already
     }
 
