@@ -46,6 +46,7 @@ int runPlot(const Args& argsIn)
                ".png");
     if (!o.finish(1, 1)) return 2;
     const std::string file = o.files()[0];
+    if (!outputPathUsable("plot", out)) return 2;
 #ifndef KELTORA_HAVE_RENDER
     if (!out.empty()) {
         std::fprintf(stderr, "keltora plot: this build has no figure rendering (Qt 6); "
@@ -58,7 +59,6 @@ int runPlot(const Args& argsIn)
     SlopeModel* model = loaded.model.get();
     warnAboutValues(*model);
     if (!prepareWorkDir(workDir, "plot")) return 2;
-    if (!outputPathUsable("plot", out)) return 2;
     if (!outputsSpareInputs("plot", {out}, {file}, std::filesystem::path(workDir))) return 2;
 
     CalcOptions options;
