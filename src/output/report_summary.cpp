@@ -2,6 +2,7 @@
 // The forms (SB_SM*.PFM) only arrange them.
 #include "output/report_summary.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "analysis/slice_table.h"
@@ -197,7 +198,12 @@ class SummaryWriter {
 
     void blocks()
     {
-        heading("土質ブロック", true);
+        // The table stays on the figure's page when it fits there whole.
+        int count = 0;
+        for (int i = 0; i < m_.blockCount && i < kMaxBlocks; ++i)
+            count += m_.blocks[static_cast<std::size_t>(i)].number >= 0;
+        t_.line(cformat("$R%d", std::min(count + 9, kReportPageLines - 8)));
+        heading("土質ブロック");
         t_.line("$0  SB_SM11.PFM");
         bool first = true;
         for (int i = 0; i < m_.blockCount && i < kMaxBlocks; ++i) {

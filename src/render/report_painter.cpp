@@ -178,7 +178,21 @@ class PagePainter {
         p_.save();
         PlotPaintOptions options;
         options.paper = Qt::transparent;
-        paintPlot(p_, *doc, box, options);
+        const double k = paintPlot(p_, *doc, box, options);
+        // The critical circle or line drawn again, bold and in colour: on a page scaled
+        // down from the plotter's sheet it would otherwise be one thin line among many.
+        std::vector<FigureItem> critical;
+        for (const FigureItem& it : doc->items)
+            if (it.layer == kLayerCritical) critical.push_back(it);
+        const double W = std::max(doc->sheetWidth, 1.0), H = std::max(doc->sheetHeight, 1.0);
+        const QPointF origin(box.center().x() - k * W / 2.0, box.center().y() + k * H / 2.0);
+        FigureDeviceMap map;
+        map.pixelsPerMm = k;
+        map.toDevice = [origin, k](Point2 q) {
+            return QPointF(origin.x() + k * q.x, origin.y() - k * q.y);
+        };
+        QPen bold(QColor(200, 30, 30), 0.45 * s_, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+        paintFigureItems(p_, critical, map, [&bold](const FigureItem&) { return bold; });
         p_.restore();
     }
 

@@ -244,6 +244,8 @@ int main(int argc, char** argv)
             pdf = args[++i];
         } else if (a == QStringLiteral("--text"))
             asText = true;
+        else if (a == QStringLiteral("--summary"))
+            summaryOnly = true;
         else if (a == QStringLiteral("--screenshot")) {
             if (!needsValue()) return usage(stderr, 2);
             shot = args[++i];
