@@ -181,6 +181,33 @@ PlotDocument parsePlotFile(const std::string& bytes)
     return doc;
 }
 
+PlotDocument plotDocumentOf(const Figure& figure, const std::string& name)
+{
+    PlotDocument doc;
+    doc.name = name;
+    doc.sheetWidth = 2.0 * figure.halfWidth + 2.0 * kPlotSheetMargin;
+    doc.sheetHeight = 2.0 * figure.halfHeight + 2.0 * kPlotSheetMargin;
+    for (int layer = 1; layer <= 16; ++layer)
+        doc.penWidth[static_cast<size_t>(layer)] = plotLayerPenWidth(layer) / 100.0;
+    doc.penWidth[kLayerMapBands] = 0.0;
+    doc.penWidth[kLayerMapContours] = 0.13;
+    doc.penWidth[kLayerMapAllowable] = 0.4;
+    doc.penWidth[kLayerMapText] = 0.18;
+    const Point2 shift{kPlotSheetMargin, kPlotSheetMargin};
+    auto moved = [&](Point2 p) { return Point2{p.x + shift.x, p.y + shift.y}; };
+    doc.items.reserve(figure.items.size());
+    for (FigureItem it : figure.items) {
+        it.p1 = moved(it.p1);
+        it.p2 = moved(it.p2);
+        it.centre = moved(it.centre);
+        for (Point2& p : it.points)
+            p = moved(p);
+        doc.items.push_back(std::move(it));
+    }
+    doc.records = static_cast<int>(doc.items.size());
+    return doc;
+}
+
 std::optional<PlotDocument> readPlotFile(const std::filesystem::path& path, std::string* error)
 {
     auto bytes = readWholeFile(path, error);
