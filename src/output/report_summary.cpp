@@ -13,6 +13,7 @@
 #include "output/figure_results.h"
 #include "output/plot_file.h"
 #include "output/report_layout.h"
+#include "output/safety_map.h"
 
 namespace keltora {
 namespace {
@@ -80,6 +81,7 @@ class SummaryWriter {
         conditions();
         critical();
         t_.line(cformat("$G  %s  %d", kSummaryFigureName, kSummaryFigureLines));
+        map();
         blocks();
         slices();
         t_.line("$L");
@@ -194,6 +196,16 @@ class SummaryWriter {
         pair("Ｍｄｗ（重量・水圧）", fixed(c.mdw, md), "kN･m/m", "Ｍｄｈ（水平外力）",
              fixed(c.mdh, md), "kN･m/m");
         pair("Ｍｄｋ（地震時慣性力）", fixed(c.mdk, md), "kN･m/m");
+    }
+
+    // The factor-of-safety map over the centre grids (circle methods), on a page of its own
+    // when it does not fit below the figure.
+    void map()
+    {
+        if (isLine(m_.conditions.method)) return;
+        t_.line(cformat("$R%d", kSummaryMapLines + 2));
+        heading("安全率分布図（中心ごとの最小安全率）");
+        t_.line(cformat("$G  %s  %d", kSummaryMapName, kSummaryMapLines));
     }
 
     void blocks()
@@ -318,11 +330,61 @@ Figure summaryFigure(const SlopeModel& model, const CalculationResults& results)
     return composeFigure(model, figureResultsFrom(model, results), &polygons);
 }
 
+Figure summaryMap(const SlopeModel& model, const CalculationResults& results)
+{
+    if (isLine(model.conditions.method)) return {};
+    return composeSafetyMapFigure(model, results);
+}
+
+std::string plotBytesWithAreas(const Figure& figure)
+{
+    // The plot file's own text, and the same header without items: what follows the header
+    // is one record per item that is not a filled area, in item order.
+    Figure bare = figure;
+    bare.items.clear();
+    const std::string header = plotFileText(bare);
+    const std::string all = plotFileText(figure);
+    std::string text = header;
+    for (int layer : {kLayerMapBands, kLayerMapContours, kLayerMapAllowable, kLayerMapText}) {
+        const int width = layer == kLayerMapBands       ? 0
+                          : layer == kLayerMapAllowable ? 40
+                          : layer == kLayerMapText      ? 18
+                                                        : 13;
+        text += cformat("LY0,%d,7,%d,%02d\n", width, layer, layer);
+    }
+    // Areas in their place among the other records, so that what is drawn after an area
+    // (contour lines, labels) stays on top of it.
+    std::size_t at = header.size();
+    for (const FigureItem& it : figure.items) {
+        if (it.kind != FigureItemKind::Polygon) {
+            const std::size_t end = all.find('\n', at);
+            if (end == std::string::npos) break;
+            text.append(all, at, end + 1 - at);
+            at = end + 1;
+            continue;
+        }
+        if (it.points.size() < 3) continue;
+        text += cformat("FP%d,%u,%zu", it.layer, it.fill & 0xFFFFFFu, it.points.size());
+        for (const Point2& p : it.points)
+            text += "," + formatPlotLength(p.x + kPlotSheetMargin) + "," +
+                    formatPlotLength(p.y + kPlotSheetMargin);
+        text += "\n";
+    }
+    const std::string cp932 = utf8ToCp932(text);
+    std::string out;
+    out.reserve(cp932.size() + cp932.size() / 16);
+    for (char c : cp932) {
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+    return out;
+}
+
 void writeReportSummary(const SlopeModel& model, const CalculationResults& results,
                         const std::string& dataPathWithoutExtension, const fs::path& dir,
                         ReportFileLog& log)
 {
-    for (const char* name : {kSummaryFileName, kSummaryFigureName}) {
+    for (const char* name : {kSummaryFileName, kSummaryFigureName, kSummaryMapName}) {
         std::error_code ec;
         fs::remove(dir / name, ec);
     }
@@ -330,6 +392,9 @@ void writeReportSummary(const SlopeModel& model, const CalculationResults& resul
     // The figure first: a summary whose figure is missing would show an empty frame.
     if (!writeReportFile(dir, kSummaryFigureName, plotFileBytes(summaryFigure(model, results)),
                          log))
+        return;
+    const Figure map = summaryMap(model, results);
+    if (!map.items.empty() && !writeReportFile(dir, kSummaryMapName, plotBytesWithAreas(map), log))
         return;
     writeReportFile(dir, kSummaryFileName,
                     summaryText(model, results, dataPathWithoutExtension).bytes(), log);

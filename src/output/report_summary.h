@@ -18,8 +18,11 @@ namespace keltora {
 
 inline constexpr const char* kSummaryFileName = "SB_SUMMARY.PDT";
 inline constexpr const char* kSummaryFigureName = "SB_SUMMARY.VOV";
-// Body lines the figure takes on the summary page.
+// The factor-of-safety map of the circle methods, on the page after the figure.
+inline constexpr const char* kSummaryMapName = "SB_SUMMARY_MAP.VOV";
+// Body lines the figure and the map take on the summary pages.
 inline constexpr int kSummaryFigureLines = 27;
+inline constexpr int kSummaryMapLines = 30;
 
 // Which pages a report holds: everything (the summary, then the check list and the files
 // of every level), or the summary with the check list and the minimum files only.
@@ -50,8 +53,19 @@ ReportText summaryText(const SlopeModel& model, const CalculationResults& result
 // The calculation figure of the summary: the same composition as the plot file.
 Figure summaryFigure(const SlopeModel& model, const CalculationResults& results);
 
-// Writes the summary data file and its figure into dir when the results are valid;
-// otherwise removes the two files of an earlier run. Failures go into log.
+// The factor-of-safety map of the summary: empty items for straight slips.
+Figure summaryMap(const SlopeModel& model, const CalculationResults& results);
+
+// A figure with filled areas as plot command records: the records of the plot file, the
+// pens of the map's layers ("LY" records of layers 17..20) and, in item order among the
+// other records, one record per filled area,
+// "FP" layer, colour (0xRRGGBB as a decimal number), corner count, then the corners as
+// x, y pairs in the plot file's units and sheet position. Only our own files beside the
+// report data use it; the plot file of the figure never holds filled areas.
+std::string plotBytesWithAreas(const Figure& figure);
+
+// Writes the summary data file, its figure and (circle methods) its map into dir when the
+// results are valid; otherwise removes the files of an earlier run. Failures go into log.
 void writeReportSummary(const SlopeModel& model, const CalculationResults& results,
                         const std::string& dataPathWithoutExtension,
                         const std::filesystem::path& dir, ReportFileLog& log);

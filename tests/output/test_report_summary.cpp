@@ -223,6 +223,9 @@ TEST(ReportSummary, ReportDataFilesUnchangedBySummary)
             EXPECT_EQ(test::readBytes(with / f), test::readBytes(without / f)) << name << " " << f;
         EXPECT_TRUE(fs::exists(with / kSummaryFileName)) << name;
         EXPECT_TRUE(fs::exists(with / kSummaryFigureName)) << name;
+        // The factor-of-safety map lies over the circle centres: none for a straight slip.
+        EXPECT_EQ(fs::exists(with / kSummaryMapName), std::string(name) != "wedge_line.SDW")
+            << name;
         // The summary is CP932 with CR LF like every report data file.
         const std::string bytes = test::readBytes(with / kSummaryFileName);
         EXPECT_NE(bytes.find("\r\n"), std::string::npos);
@@ -245,6 +248,7 @@ TEST(ReportSummary, ReportDataFilesUnchangedBySummary)
         runReportCommand(noResults, with, false);
         EXPECT_FALSE(fs::exists(with / kSummaryFileName)) << name;
         EXPECT_FALSE(fs::exists(with / kSummaryFigureName)) << name;
+        EXPECT_FALSE(fs::exists(with / kSummaryMapName)) << name;
     }
 }
 
@@ -276,6 +280,15 @@ TEST(ReportSummary, LaysOutWithItsFormsAndFigure)
                 EXPECT_EQ(l.find("**"), std::string::npos) << name << ": " << l;
                 EXPECT_LE(reportTextWidth(l), kReportPageColumns) << l;
             }
+        // The map, when there is one, on a page of its own lines after the figure.
+        int maps = 0;
+        for (const auto& page : layout.pages)
+            for (const auto& fig : page.figures)
+                if (fig.file == out / kSummaryMapName) {
+                    ++maps;
+                    EXPECT_EQ(fig.lines, kSummaryMapLines);
+                }
+        EXPECT_EQ(maps, std::string(name) == "wedge_segments.SDW" ? 0 : 1) << name;
         // The figure is the plot file's composition of the same results.
         EXPECT_EQ(test::readBytes(out / kSummaryFigureName),
                   plotFileBytes(summaryFigure(*run->model, *run->results)));
