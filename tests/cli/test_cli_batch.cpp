@@ -175,6 +175,17 @@ TEST(CliBatch, UnreadableFileIsARowAndJsonSummary)
               2);
     EXPECT_TRUE(fs::exists(dir / "other" / "embankment" / "answer1.dmp"));
 
+    // A section kept in the work folder under the name of the summary's map is refused:
+    // the report would write over it.
+    fs::create_directories(dir / "w3");
+    fs::copy_file(good, dir / "w3" / "SB_SUMMARY_MAP.VOV");
+    EXPECT_EQ(runCli("calc --quiet " + quoted(dir / "w3" / "SB_SUMMARY_MAP.VOV") + " --workdir " +
+                         quoted(dir / "w3"),
+                     &out),
+              2)
+        << out;
+    EXPECT_EQ(test::readBytes(dir / "w3" / "SB_SUMMARY_MAP.VOV"), test::readBytes(good));
+
     EXPECT_EQ(runCli("calc " + quoted(good) + " --summary " + quoted(dir / "s.txt"), &out), 2);
     EXPECT_NE(out.find("--summary"), std::string::npos) << out;
     const std::string before = test::readBytes(good);
