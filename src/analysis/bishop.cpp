@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 
+#include "analysis/slice_walker.h"
 #include "model/c_format.h"
 #include "model/safe_file.h"
 
@@ -18,14 +19,15 @@ namespace {
 // 2/7 of the modified formula, as the constant it has always been.
 constexpr double kTwoSevenths = 0.2857142857142857;
 
-class BishopTerms final : public SliceTerms {
+// Called by the walk directly (no virtual dispatch).
+class BishopTerms {
   public:
     BishopTerms(const PreparedSection& s, bool modified, BishopCapture* capture)
         : s_(s), modified_(modified), capture_(capture)
     {
     }
 
-    void addSlice(const SliceGeometry& slice, MassState& mass) override
+    void addSlice(const SliceGeometry& slice, MassState& mass)
     {
         const BishopDriving d = writeBishopSlice(s_, slice, modified_, terms_);
         SlipResult& r = mass.rec;
@@ -34,7 +36,7 @@ class BishopTerms final : public SliceTerms {
         r.mdk += d.mdk;
     }
 
-    void finishMass(MassState& mass, std::vector<EvaluatedMass>& out) override
+    void finishMass(MassState& mass, std::vector<EvaluatedMass>& out)
     {
         BishopIteration it;
         const int sign = finishBishopMass(s_, mass, terms_, capture_ ? &it : nullptr);
@@ -101,6 +103,62 @@ class LastCentreObserver final : public CalculationObserver {
     long long massesSeen_ = 0;
 };
 
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) &&                             \
+    !defined(__SANITIZE_ADDRESS__)
+// Wider vectors where the processor has them; a division is exact to the last bit at
+// every width, so the results do not depend on the clone that runs.
+#define KELTORA_DIVISION_CLONES __attribute__((target_clones("avx512f", "avx2", "default")))
+#else
+#define KELTORA_DIVISION_CLONES
+#endif
+
+// numerator[i] / (cosTerm[i] + absTerm[i] / f0) for every slice into quotient.
+KELTORA_DIVISION_CLONES
+void divideAll(const double* __restrict numerator, const double* __restrict cosTerm,
+               const double* __restrict absTerm, double* __restrict quotient, std::size_t n,
+               double f0)
+{
+    for (std::size_t i = 0; i < n; ++i)
+        quotient[i] = numerator[i] / (cosTerm[i] + absTerm[i] / f0);
+}
+
+// The slice terms of one mass as the passes of its iteration read them.
+struct IterationColumns {
+    std::vector<double> numerator, cosTerm, absTerm, quotient;
+
+    void load(const std::vector<BishopSliceTerms>& terms)
+    {
+        const std::size_t n = terms.size();
+        numerator.resize(n);
+        cosTerm.resize(n);
+        absTerm.resize(n);
+        quotient.resize(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            numerator[i] = terms[i].numerator;
+            cosTerm[i] = terms[i].cosTerm;
+            absTerm[i] = terms[i].absTerm;
+        }
+    }
+
+    // The sum of the numerators over m = cosTerm + absTerm / f0, added in slice order.
+    double pass(double f0)
+    {
+        const std::size_t n = numerator.size();
+        divideAll(numerator.data(), cosTerm.data(), absTerm.data(), quotient.data(), n, f0);
+        double sum = 0;
+        for (std::size_t i = 0; i < n; ++i)
+            sum += quotient[i];
+        return sum;
+    }
+};
+
+// One set of columns per thread, reused from mass to mass.
+IterationColumns& iterationColumns()
+{
+    thread_local IterationColumns columns;
+    return columns;
+}
+
 void appendDouble(std::string& out, double v)
 {
     std::uint64_t bits = std::bit_cast<std::uint64_t>(v);
@@ -145,26 +203,31 @@ BishopDriving writeBishopSlice(const PreparedSection& section, const SliceGeomet
     const double yW = std::fabs(w) > kTolCoincident ? sumY / w : sumY;
     const double q = section.surchargeLoad(g.x1, g.x2);
 
+    // sin and cos of the base angle once each (the library cannot merge calls that may
+    // set errno), the same values wherever the formulas use them.
+    const double sinA = std::sin(alpha);
+    const double cosA = std::cos(alpha);
     BishopSliceTerms t;
     const double friction = (we + q) * tanPhi * rr;
     if (!modified) {
         t.numerator = (c * l + (we + q) * tanPhi) * rr;
-        t.cosTerm = std::cos(alpha);
-        t.absTerm = std::fabs(std::sin(alpha) * tanPhi);
+        t.cosTerm = cosA;
+        t.absTerm = std::fabs(sinA * tanPhi);
         t.cohesionPart = c * l * rr;
     } else {
         const double tan27 = std::tan(alpha * kTwoSevenths);
-        const double kappa = 1 + std::tan(alpha) * tan27;
+        const double tanA = std::tan(alpha);
+        const double kappa = 1 + tanA * tan27;
         t.numerator = (kappa * c * b + (we + q) * tanPhi) * rr;
-        t.cosTerm = kappa * std::cos(alpha);
-        t.absTerm = std::fabs(std::cos(alpha) * (std::tan(alpha) - tan27) * tanPhi);
+        t.cosTerm = kappa * cosA;
+        t.absTerm = std::fabs(cosA * (tanA - tan27) * tanPhi);
         t.cohesionPart = kappa * c * b * rr;
     }
     t.frictionPart = friction;
     terms.push_back(t);
 
     BishopDriving d;
-    d.mdw = (w + q) * rr * std::sin(alpha);
+    d.mdw = (w + q) * rr * sinA;
     d.mdh = 0.0;
     d.mdk = section.conditions.seismicCoefficient * w * (g.cy - yW);
     return d;
@@ -179,18 +242,25 @@ int finishBishopMass(const PreparedSection& section, MassState& mass,
     SlipResult& r = mass.rec;
     r.mrf = 0.0;
 
+    // The three columns the passes read, contiguous so that a pass's divisions run
+    // several at a time; the sums still add the quotients one by one in slice order.
+    IterationColumns& cols = iterationColumns();
+    cols.load(terms);
+
     double f0 = kBishopStart, f1 = 0.0;
     bool ended = false;
     int passes = 0;
     std::string trace;
     while (passes < kBishopMaxPasses) {
         ++passes;
-        double sumN = 0, sumC = 0, sumT = 0;
-        for (const BishopSliceTerms& t : terms) {
-            const double m = t.cosTerm + t.absTerm / f0;
-            sumN += t.numerator / m;
-            sumC += t.cohesionPart / m;
-            sumT += t.frictionPart / m;
+        double sumN = cols.pass(f0);
+        double sumC = 0, sumT = 0;
+        if (iteration) { // the trace lines alone need these two sums
+            for (const BishopSliceTerms& t : terms) {
+                const double m = t.cosTerm + t.absTerm / f0;
+                sumC += t.cohesionPart / m;
+                sumT += t.frictionPart / m;
+            }
         }
         sumN = std::fabs(sumN);
         r.mrc = r.mr = sumN;
@@ -253,7 +323,7 @@ void BishopEvaluator::evaluateCircleCapturing(int grid, double cx, double cy, do
                                               BishopCapture* capture) const
 {
     BishopTerms terms(section_, modified_, capture);
-    walkCircle(section_, grid, cx, cy, rr, breaks, terms, out);
+    walkCircleWith(section_, grid, cx, cy, rr, breaks, terms, out);
 }
 
 std::string formatBishopRecord(const SlipResult& r)
@@ -266,6 +336,38 @@ std::string formatBishopRecord(const SlipResult& r)
     s += cformat("      mdw=%10.3f mdh=%10.3f mdk=%10.3f md=%10.3f f=%5.3f\n", r.mdw, r.mdh, r.mdk,
                  r.md, r.f);
     return s;
+}
+
+bool appendBishopRecord(std::string& out, const SlipResult& r)
+{
+    const std::size_t start = out.size();
+    bool ok = true;
+    auto field = [&](const char* label, double v, int width) {
+        out += label;
+        ok = ok && appendFixed3(out, v, width);
+    };
+    field("cx,cy=", r.cx, 7);
+    field(",", r.cy, 7);
+    field(" rr=", r.rr, 7);
+    field(" sx,sy=", r.sx, 7);
+    field(",", r.sy, 7);
+    field(" ex,ey=", r.ex, 7);
+    field(",", r.ey, 7);
+    field("\r\n                             csx,csy=", r.csx, 7);
+    field(",", r.csy, 7);
+    field(" cex,cey=", r.cex, 7);
+    field(",", r.cey, 7);
+    field("\r\n      mrf=", r.mrf, 10);
+    field(" mrc=", r.mrc, 10);
+    field("                mr=", r.mr, 10);
+    field(" \r\n      mdw=", r.mdw, 10);
+    field(" mdh=", r.mdh, 10);
+    field(" mdk=", r.mdk, 10);
+    field(" md=", r.md, 10);
+    field(" f=", r.f, 5);
+    out += "\r\n";
+    if (!ok) out.resize(start);
+    return ok;
 }
 
 int runBishopSearch(const SlopeModel& model, const BishopEvaluator& evaluator,
@@ -347,6 +449,7 @@ CalcOutcome runBishop(const SlopeModel& model, CalculationResults& results,
     searchOptions.threads = options.threads;
     searchOptions.maxCirclesPerGrid = options.maxCirclesPerGrid;
     searchOptions.formatRecord = formatBishopRecord;
+    searchOptions.appendRecord = appendBishopRecord;
     searchOptions.showCentreLine = true;
     BishopCapture last;
     runBishopSearch(model, *evaluator, searchOptions, results, observer, outcome.messages, last);

@@ -92,6 +92,9 @@ class BishopEvaluator final : public CircleEvaluator {
 
 // The dump lines of a stored Bishop mass: as the circle lines, without mry.
 std::string formatBishopRecord(const SlipResult& r);
+// The same bytes with CR LF line ends, without printf; false (nothing appended) for a
+// value it cannot format (NaN, infinite, |v| >= 1e12).
+bool appendBishopRecord(std::string& out, const SlipResult& r);
 
 // The circle search driven by the Bishop settings and evaluator. *last receives the
 // slices and trace of the last mass evaluated in the order of the serial search (also

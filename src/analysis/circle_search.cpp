@@ -74,47 +74,6 @@ double axisCount(double lo, double hi, double step)
     return std::max(n, 0.0);
 }
 
-// Appends v as printf("%<width>.3f") prints it in the "C" locale, for |v| < 1e12 (NaN
-// and larger values return false). Exact: v * 1000 is formed as an integer times a power
-// of two and rounded to nearest, ties to even, as the C library does.
-bool appendFixed3(std::string& out, double v, int width)
-{
-    if (!(std::fabs(v) < 1e12)) return false;
-    const bool negative = std::signbit(v);
-    int exponent = 0;
-    const double fraction = std::frexp(std::fabs(v), &exponent); // |v| = fraction * 2^exponent
-    // |v| * 1000 = mantissa * 1000 / 2^shift with an exact 53-bit mantissa; the product
-    // stays below 2^63, and shift >= 13 because |v| < 2^40.
-    const auto mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 53));
-    const std::uint64_t scaled = mantissa * 1000u;
-    const int shift = 53 - exponent;
-    std::uint64_t n = 0;
-    if (shift < 64) {
-        n = scaled >> shift;
-        const std::uint64_t rest = scaled & ((std::uint64_t{1} << shift) - 1);
-        const std::uint64_t half = std::uint64_t{1} << (shift - 1);
-        if (rest > half || (rest == half && (n & 1u))) ++n;
-    }
-    char digits[32];
-    int len = 0;
-    const std::uint64_t whole = n / 1000u;
-    const auto frac = static_cast<unsigned>(n % 1000u);
-    digits[len++] = static_cast<char>('0' + frac % 10);
-    digits[len++] = static_cast<char>('0' + frac / 10 % 10);
-    digits[len++] = static_cast<char>('0' + frac / 100);
-    digits[len++] = '.';
-    std::uint64_t w = whole;
-    do {
-        digits[len++] = static_cast<char>('0' + w % 10);
-        w /= 10;
-    } while (w != 0);
-    if (negative) digits[len++] = '-';
-    if (len < width) out.append(static_cast<std::size_t>(width - len), ' ');
-    while (len > 0)
-        out += digits[--len];
-    return true;
-}
-
 // What the evaluation of one centre hands to the store: the masses the store keeps, in
 // walk order, and their dump lines.
 struct CentreWork {
@@ -347,7 +306,7 @@ void Search::evaluateCentre(int g, double cx, double cy, const SliceBreaks& brea
         for (const EvaluatedMass& m : scratch) {
             if (!massIsKept(m.record, maxF)) continue;
             work.kept.push_back(m);
-            if (options_.formatRecord != formatDumpRecord || !appendDumpRecord(work.dump, m.record))
+            if (!options_.appendRecord || !options_.appendRecord(work.dump, m.record))
                 appendCrLf(work.dump, options_.formatRecord(m.record));
         }
     }

@@ -26,11 +26,22 @@ inline constexpr double kMaxCirclesPerSearch = 3e8;
 
 // The dump lines of one stored mass (each ending in "\n"; the file gets CR LF).
 using DumpRecordFormatter = std::string (*)(const SlipResult&);
+// The same bytes with CR LF, appended without printf; false (nothing appended) for a
+// value it cannot format, and the formatter is used instead.
+using DumpRecordAppender = bool (*)(std::string&, const SlipResult&);
+
+// Appends the dump lines of a stored mass with CR LF line ends: the bytes of
+// formatDumpRecord, formatted without the C library's printf (the search writes tens of
+// thousands of them). Returns false, appending nothing, for a value it cannot format
+// (NaN, infinite or |v| >= 1e12); the caller then uses formatDumpRecord.
+bool appendDumpRecord(std::string& out, const SlipResult& record);
 
 struct CircleSearchOptions {
     std::filesystem::path workDir; // where the dump files go; empty = current folder
     int threads = 0;               // 0 = all cores, 1 = serial
     DumpRecordFormatter formatRecord = formatDumpRecord;
+    // Must write formatRecord's bytes (with CR LF); null: formatRecord alone.
+    DumpRecordAppender appendRecord = appendDumpRecord;
     // Show "すべり円  (X,Y)=..." on line 4 at every centre (the Bishop search does).
     bool showCentreLine = false;
     double maxCirclesPerGrid = kMaxCirclesPerGrid;
@@ -80,11 +91,5 @@ int runCircleSearch(const SlopeModel& model, const CircleSearchSettings& setting
                     const CircleEvaluator& evaluator, const CircleSearchOptions& options,
                     CalculationResults& results, CalculationObserver* observer,
                     MessageList& messages);
-
-// Appends the dump lines of a stored mass with CR LF line ends: the bytes of
-// formatDumpRecord, formatted without the C library's printf (the search writes tens of
-// thousands of them). Returns false, appending nothing, for a value it cannot format
-// (NaN, infinite or |v| >= 1e12); the caller then uses formatDumpRecord.
-bool appendDumpRecord(std::string& out, const SlipResult& record);
 
 } // namespace keltora

@@ -3,15 +3,18 @@
 
 #include <cmath>
 
+#include "analysis/slice_walker.h"
+
 namespace keltora {
 
 namespace {
 
-class FelleniusTerms final : public SliceTerms {
+// Called by the walk directly (no virtual dispatch), so that the slice terms inline.
+class FelleniusTerms {
   public:
     FelleniusTerms(const PreparedSection& s, double mry) : s_(s), mry_(mry) {}
 
-    void addSlice(const SliceGeometry& slice, MassState& mass) override
+    void addSlice(const SliceGeometry& slice, MassState& mass)
     {
         const FelleniusSliceTerms t = felleniusSlice(s_, slice);
         SlipResult& r = mass.rec;
@@ -22,7 +25,7 @@ class FelleniusTerms final : public SliceTerms {
         r.mdk += t.mdk;
     }
 
-    void finishMass(MassState& mass, std::vector<EvaluatedMass>& out) override
+    void finishMass(MassState& mass, std::vector<EvaluatedMass>& out)
     {
         const int sign = finishFelleniusMass(s_, mass, mry_);
         out.push_back({mass.rec, sign});
@@ -155,7 +158,7 @@ long FelleniusEvaluator::evaluateCircleCounting(int grid, double cx, double cy, 
 {
     const double mry = sheetPileMoment(section_.sheetPile, cx, cy, rr);
     FelleniusTerms terms(section_, mry);
-    return walkCircle(section_, grid, cx, cy, rr, breaks, terms, out);
+    return walkCircleWith(section_, grid, cx, cy, rr, breaks, terms, out);
 }
 
 } // namespace keltora

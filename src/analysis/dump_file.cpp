@@ -1,6 +1,9 @@
 // The dump files of the searches: names, removal of old ones, CR LF lines, the writer.
 #include "analysis/dump_file.h"
 
+#include <cmath>
+#include <cstdint>
+
 #include "analysis/results.h"
 #include "model/c_format.h"
 
@@ -11,6 +14,46 @@ namespace {
 constexpr std::size_t kDumpBuffer = 1 << 18;
 
 } // namespace
+
+// Exact: v * 1000 is formed as an integer times a power of two and rounded to nearest,
+// ties to even, as the C library does.
+bool appendFixed3(std::string& out, double v, int width)
+{
+    if (!(std::fabs(v) < 1e12)) return false;
+    const bool negative = std::signbit(v);
+    int exponent = 0;
+    const double fraction = std::frexp(std::fabs(v), &exponent); // |v| = fraction * 2^exponent
+    // |v| * 1000 = mantissa * 1000 / 2^shift with an exact 53-bit mantissa; the product
+    // stays below 2^63, and shift >= 13 because |v| < 2^40.
+    const auto mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 53));
+    const std::uint64_t scaled = mantissa * 1000u;
+    const int shift = 53 - exponent;
+    std::uint64_t n = 0;
+    if (shift < 64) {
+        n = scaled >> shift;
+        const std::uint64_t rest = scaled & ((std::uint64_t{1} << shift) - 1);
+        const std::uint64_t half = std::uint64_t{1} << (shift - 1);
+        if (rest > half || (rest == half && (n & 1u))) ++n;
+    }
+    char digits[32];
+    int len = 0;
+    const std::uint64_t whole = n / 1000u;
+    const auto frac = static_cast<unsigned>(n % 1000u);
+    digits[len++] = static_cast<char>('0' + frac % 10);
+    digits[len++] = static_cast<char>('0' + frac / 10 % 10);
+    digits[len++] = static_cast<char>('0' + frac / 100);
+    digits[len++] = '.';
+    std::uint64_t w = whole;
+    do {
+        digits[len++] = static_cast<char>('0' + w % 10);
+        w /= 10;
+    } while (w != 0);
+    if (negative) digits[len++] = '-';
+    if (len < width) out.append(static_cast<std::size_t>(width - len), ' ');
+    while (len > 0)
+        out += digits[--len];
+    return true;
+}
 
 std::string dumpFileName(int grid)
 {

@@ -19,6 +19,11 @@ std::string dumpFileName(int grid);
 // but cannot be deleted is reported.
 void removeOldDumps(const std::filesystem::path& dir, MessageList& messages);
 
+// Appends v as printf("%<width>.3f") prints it in the "C" locale, for |v| < 1e12; NaN,
+// infinite and larger values append nothing and return false. The dump formatters use it
+// instead of the C library's printf, which costs more than the slice that made the value.
+bool appendFixed3(std::string& out, double v, int width);
+
 // Appends text with every "\n" written as CR LF.
 void appendCrLf(std::string& out, const std::string& text);
 

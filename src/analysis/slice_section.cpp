@@ -28,6 +28,21 @@ Lengthened lengthen(Point2 a, Point2 b)
     return l;
 }
 
+// How far outside an edge's box a crossing accepted by the cut may lie, at least.
+constexpr double kCutSlack = 0.001;
+
+// Whether circle (cx, cy, rr) may pass within `slack` of the box: false when the box lies
+// wholly outside the circle or wholly inside it, by more than slack.
+bool circleMayMeetBox(const EdgeBox& box, double cx, double cy, double rr, double slack)
+{
+    const double nx = std::max({box.xmin - cx, 0.0, cx - box.xmax});
+    const double ny = std::max({box.ymin - cy, 0.0, cy - box.ymax});
+    if (std::sqrt(nx * nx + ny * ny) > rr + slack) return false;
+    const double fx = std::max(std::fabs(box.xmin - cx), std::fabs(box.xmax - cx));
+    const double fy = std::max(std::fabs(box.ymin - cy), std::fabs(box.ymax - cy));
+    return !(std::sqrt(fx * fx + fy * fy) < rr - slack);
+}
+
 // Highest and lowest crossing of the polygon with the vertical line x: an end within
 // 0.00001 of x gives its own y; edges whose ends differ in x by less than minDx (or by
 // no more than minDx when inclusive) are skipped; others containing x are interpolated.
@@ -99,6 +114,17 @@ PreparedSection::PreparedSection(const SlopeModel& model, const PolygonTable& po
     // Slices narrower than the loop tolerance cannot be walked (and zero or a negative
     // width would never end the walk); an infinite width means one slice per sub-interval.
     sliceWidth = conditions.sliceWidth >= kTolLoop ? conditions.sliceWidth : kTolLoop;
+    for (const BoundaryEdge& e : boundary)
+        boundaryBoxes.push_back({std::min(e.start.x, e.end.x), std::max(e.start.x, e.end.x),
+                                 std::min(e.start.y, e.end.y), std::max(e.start.y, e.end.y)});
+    for (int i = 0; i < kSurchargeStrips; ++i) {
+        const auto k = static_cast<size_t>(i);
+        const bool unloaded = conditions.surchargeQmin[k] == 0.0 &&
+                              conditions.surchargeQmax[k] == 0.0 &&
+                              std::isfinite(conditions.surchargeXmin[k]) &&
+                              std::isfinite(conditions.surchargeXmax[k]);
+        if (!unloaded) loadedStrips.push_back(i);
+    }
 
     const int points = std::min(model.pointCount, kMaxPoints);
     for (int i = 0; i < points; ++i)
@@ -197,17 +223,29 @@ CircleCut PreparedSection::cutCircle(double cx, double cy, double rr) const
     const Point2 centre{cx, cy};
     const Point2 r0{cx + rr, cy - kTolCoincident}, r1{cx + rr, cy + 9999.0};
     const Point2 l0{cx - rr, cy - kTolCoincident}, l1{cx - rr, cy + 9999.0};
-    for (const BoundaryEdge& e : boundary) {
-        Point2 p1, p2;
-        const int s = segmentCircleCrossings(e.start, e.end, centre, rr, p1, p2);
-        if ((s == 0 || s == 1) && p1.y < cy + kTolCoincident)
-            cut.points.push_back({p1.x, p1.y, e.startPoint, e.endPoint});
-        if ((s == 0 || s == 2) && p2.y < cy + kTolCoincident)
-            cut.points.push_back({p2.x, p2.y, e.startPoint, e.endPoint});
+    // Edges that cannot yield a point are passed over without the intersection routines:
+    // a point they accept lies on the edge (within 0.00001 along it, 1e-9 of its length
+    // for the vertical sides) and on the circle or side up to rounding, far inside slack.
+    const double slack = kCutSlack + 1e-6 * (rr + std::fabs(cx) + std::fabs(cy));
+    for (size_t i = 0; i < boundary.size(); ++i) {
+        const BoundaryEdge& e = boundary[i];
+        const EdgeBox& box = boundaryBoxes[i];
+        if (box.ymin <= cy + slack && circleMayMeetBox(box, cx, cy, rr, slack)) {
+            Point2 p1, p2;
+            const int s = segmentCircleCrossings(e.start, e.end, centre, rr, p1, p2);
+            if ((s == 0 || s == 1) && p1.y < cy + kTolCoincident)
+                cut.points.push_back({p1.x, p1.y, e.startPoint, e.endPoint});
+            if ((s == 0 || s == 2) && p2.y < cy + kTolCoincident)
+                cut.points.push_back({p2.x, p2.y, e.startPoint, e.endPoint});
+        }
+        if (box.ymax < cy - slack) continue;
+        const double sideSlack = slack + 2e-9 * (box.xmax - box.xmin);
         Point2 q;
-        if (segmentIntersection(e.start, e.end, r0, r1, q) == 0)
+        if (r0.x >= box.xmin - sideSlack && r0.x <= box.xmax + sideSlack &&
+            segmentIntersection(e.start, e.end, r0, r1, q) == 0)
             cut.points.push_back({q.x, q.y, e.startPoint, e.endPoint});
-        if (segmentIntersection(e.start, e.end, l0, l1, q) == 0)
+        if (l0.x >= box.xmin - sideSlack && l0.x <= box.xmax + sideSlack &&
+            segmentIntersection(e.start, e.end, l0, l1, q) == 0)
             cut.points.push_back({q.x, q.y, e.startPoint, e.endPoint});
     }
     // From the right: x descending; on equal x, right of the centre the higher point
@@ -287,7 +325,8 @@ double PreparedSection::cohesionReferenceHeight(double x1, double x2) const
 double PreparedSection::surchargeLoad(double x1, double x2) const
 {
     double q = 0.0;
-    for (size_t i = 0; i < static_cast<size_t>(kSurchargeStrips); ++i) {
+    for (int strip : loadedStrips) {
+        const auto i = static_cast<size_t>(strip);
         const double xmin = conditions.surchargeXmin[i], xmax = conditions.surchargeXmax[i];
         const double q1 = conditions.surchargeQmin[i], q2 = conditions.surchargeQmax[i];
         const double hi = std::min(x1, xmax);

@@ -105,6 +105,11 @@ struct CircleCut {
     std::vector<int> blocks;
 };
 
+// The x and y range of a boundary edge.
+struct EdgeBox {
+    double xmin = 0, xmax = 0, ymin = 0, ymax = 0;
+};
+
 class PreparedSection {
   public:
     PreparedSection(const SlopeModel& model, const PolygonTable& polygons);
@@ -112,6 +117,7 @@ class PreparedSection {
     // Valid blocks with a polygon, in block order.
     std::vector<PreparedBlock> blocks;
     std::vector<BoundaryEdge> boundary;
+    std::vector<EdgeBox> boundaryBoxes; // one per boundary edge
     std::vector<Lengthened> uncut;
     std::vector<int> waterPressureBlocks; // indices into blocks
     std::vector<double> pointXs;          // x of every valid point
@@ -121,6 +127,9 @@ class PreparedSection {
     int direction = 0;       // slip direction setting of the active circle settings
     int decimals = 3;        // of the factor of safety
     double sliceWidth = 0.1; // b0, at least kTolLoop
+    // The surcharge strips that can load a slice, in strip order: a strip with both
+    // intensities zero and finite ends adds exactly +0 to every slice and is left out.
+    std::vector<int> loadedStrips;
 
     CircleCut cutCircle(double cx, double cy, double rr) const;
     SliceBreaks sliceBreaks(double cx) const;

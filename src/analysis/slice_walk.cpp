@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "analysis/slice_walker.h"
 #include "geometry/primitives.h"
 
 namespace keltora {
@@ -12,123 +13,6 @@ namespace keltora {
 namespace {
 
 constexpr double kNoEnd = 999999.9;
-constexpr double kTolExtent = 0.0000001;
-
-// A block's top and bottom at both ends of a sub-interval, extrapolated from its inner
-// third points.
-struct SubExtent {
-    int block = -1;
-    double topPrev = 0, topCur = 0, bottomPrev = 0, bottomCur = 0;
-};
-
-class Walker {
-  public:
-    Walker(const PreparedSection& s, double cx, double cy, double rr, SliceTerms& terms)
-        : s_(s), cx_(cx), cy_(cy), rr_(rr), terms_(terms)
-    {
-        active_.reserve(s.blocks.size());
-        columns_.reserve(s.blocks.size());
-    }
-
-    long slices = 0;
-
-    // Slices the interval [xb, xa] of base block k.
-    void sliceInterval(double xa, double xb, int k, const SliceBreaks& breaks, MassState& mass)
-    {
-        size_t j = 0;
-        while (j < breaks.size() && breaks[j] >= xa)
-            ++j;
-        double prev = xa;
-        for (;;) {
-            const double cur = (j < breaks.size() && breaks[j] > xb) ? breaks[j] : xb;
-            subInterval(prev, cur, k, mass);
-            if (std::fabs(cur - xb) < kTolCoincident || mass.invalid) break;
-            prev = cur;
-            ++j;
-        }
-    }
-
-  private:
-    void subInterval(double prev, double cur, int k, MassState& mass)
-    {
-        if (!(prev > cur + kTolLoop)) return; // no slice fits
-        const double d = (prev - cur) / 3;
-        const double xa = prev - d, xb = cur + d;
-        // The blocks with an extent at both inner third points, in block order; the
-        // others have no column anywhere in this sub-interval.
-        active_.clear();
-        for (size_t i = 0; i < s_.blocks.size(); ++i) {
-            const VerticalExtent a = s_.columnExtent(s_.blocks[i], xa);
-            if (!(a.bottom < a.top + kTolExtent)) continue;
-            const VerticalExtent b = s_.columnExtent(s_.blocks[i], xb);
-            if (!(b.bottom < b.top + kTolExtent)) continue;
-            active_.push_back({static_cast<int>(i), a.top + (a.top - b.top),
-                               b.top - (a.top - b.top), a.bottom + (a.bottom - b.bottom),
-                               b.bottom - (a.bottom - b.bottom)});
-        }
-        const double m = std::max(1.0, std::ceil((prev - cur) / s_.sliceWidth));
-        const double w = (prev - cur) / m;
-        // x1 accumulates by repeated subtraction, as the slices are laid from the right;
-        // each slice's left end is the next one's right end, height included.
-        double x1 = prev;
-        double y1 = arcHeight(cx_, cy_, rr_, x1);
-        while (x1 > cur + kTolLoop && !mass.invalid) {
-            const double x2 = x1 - w;
-            const double y2 = arcHeight(cx_, cy_, rr_, x2);
-            slice(x1, y1, x2, y2, w, prev, cur, k, mass);
-            x1 = x2;
-            y1 = y2;
-        }
-    }
-
-    void slice(double x1, double y1, double x2, double y2, double w, double prev, double cur, int k,
-               MassState& mass)
-    {
-        if (s_.crossesUncutLine({x1, y1}, {x2, y2})) invalidateMass(mass); // still summed
-        const SheetPileSettings& pile = s_.sheetPile;
-        if (pile.method == 1 && x2 - kTolBreakpoint <= pile.x && pile.x <= x1 + kTolBreakpoint &&
-            std::max(y1, y2) - kTolBreakpoint <= pile.topY &&
-            pile.toeY <= std::min(y1, y2) + kTolBreakpoint) {
-            invalidateMass(mass);
-            return;
-        }
-
-        const double xm = (x1 + x2) / 2;
-        const double ym = (y1 + y2) / 2;
-        const double ya = arcHeight(cx_, cy_, rr_, xm);
-        columns_.clear();
-        for (const SubExtent& e : active_) {
-            const PreparedBlock& b = s_.blocks[static_cast<size_t>(e.block)];
-            if (!(b.xmin <= xm && xm <= b.xmax && b.ymax >= ym)) continue;
-            const double t = (xm - cur) / (prev - cur);
-            double top = e.topCur + (e.topPrev - e.topCur) * t;
-            double bottom = e.bottomCur + (e.bottomPrev - e.bottomCur) * t;
-            top = std::max(top, ya);
-            bottom = std::max(bottom, ya);
-            columns_.push_back({e.block, xm, (top + bottom) / 2, (top - bottom) * w});
-            mass.top = std::max(mass.top, top);
-            mass.bottom = std::min(mass.bottom, bottom);
-        }
-
-        SliceGeometry g{cx_, cy_, rr_, x1, y1, x2, y2, w, k, &columns_};
-        terms_.addSlice(g, mass);
-        ++slices;
-        SlipResult& r = mass.rec;
-        if (x1 > r.sx) r.sx = x1, r.sy = y1;
-        if (x2 < r.ex) r.ex = x2, r.ey = y2;
-        if (s_.blocks[static_cast<size_t>(k)].kind == kSoilBlock) {
-            if (x1 > r.csx) r.csx = x1, r.csy = y1;
-            if (x2 < r.cex) r.cex = x2, r.cey = y2;
-        }
-        r.f = kNoSafetyFactor; // the validity flag stays as the mass has it
-    }
-
-    const PreparedSection& s_;
-    double cx_, cy_, rr_;
-    SliceTerms& terms_;
-    std::vector<SubExtent> active_;
-    std::vector<BlockColumn> columns_;
-};
 
 } // namespace
 
@@ -164,42 +48,7 @@ void invalidateMass(MassState& mass)
 long walkCircle(const PreparedSection& section, int grid, double cx, double cy, double rr,
                 const SliceBreaks& breaks, SliceTerms& terms, std::vector<EvaluatedMass>& out)
 {
-    MassState mass;
-    resetMass(mass, grid, cx, cy, rr);
-    if (!std::isfinite(cx) || !std::isfinite(cy) || !(rr > 0.0) || !std::isfinite(rr)) return 0;
-    const CircleCut cut = section.cutCircle(cx, cy, rr);
-    Walker walker(section, cx, cy, rr, terms);
-    const size_t n = cut.points.size();
-    for (size_t i = 0; i + 1 < n; ++i) {
-        const CutPoint& a = cut.points[i];
-        const CutPoint& b = cut.points[i + 1];
-        if (std::fabs(a.x - b.x) < kTolBreakpoint) {
-            // A vertical cut: it must not cross an uncut line. Two crossings at one place
-            // (the circle through a vertex where two boundary lines meet) do not end the
-            // mass: the soil on both sides is one body turning about the centre, and
-            // splitting it there would leave two masses each ending inside the soil.
-            // (Straight lines end their mass at such a place; see walkLine.)
-            if (std::fabs(a.y - b.y) > kTolBreakpoint && !mass.invalid &&
-                section.crossesUncutLine({a.x, a.y}, {b.x, b.y}))
-                invalidateMass(mass);
-            continue;
-        }
-        const int k = cut.blocks[i];
-        const PreparedBlock* blk = k >= 0 ? &section.blocks[static_cast<size_t>(k)] : nullptr;
-        if (!blk || blk->kind == kWaterPressureBlock || blk->noStrength) {
-            // Air, water acting as pressure or soil without strength ends the mass.
-            terms.finishMass(mass, out);
-            resetMass(mass, grid, cx, cy, rr);
-            continue;
-        }
-        if (blk->kind == kStructureBlock) {
-            invalidateMass(mass); // and the rest of the circle is not examined
-            break;
-        }
-        if (!mass.invalid) walker.sliceInterval(a.x, b.x, k, breaks, mass);
-    }
-    terms.finishMass(mass, out);
-    return walker.slices;
+    return walkCircleWith(section, grid, cx, cy, rr, breaks, terms, out);
 }
 
 void addEndWaterThrust(const PreparedSection& section, MassState& mass)

@@ -8,6 +8,7 @@
 #include <memory>
 #include <random>
 
+#include "analysis/bishop.h"
 #include "analysis/circle_search.h"
 #include "analysis/test_search_fake.h"
 #include "model/c_format.h"
@@ -458,6 +459,14 @@ TEST(DumpRecord, FastLinesEqualTheCLibraryFormat)
         }
     };
     std::string fast, library;
+    auto crlf = [](const std::string& text) {
+        std::string out;
+        for (char c : text) {
+            if (c == '\n') out += '\r';
+            out += c;
+        }
+        return out;
+    };
     for (int i = 0; i < 100000; ++i) {
         SlipResult r;
         for (double* f :
@@ -465,13 +474,13 @@ TEST(DumpRecord, FastLinesEqualTheCLibraryFormat)
               &r.cey, &r.mrf, &r.mrc, &r.mry, &r.mr, &r.mdw, &r.mdh, &r.mdk, &r.md,  &r.f})
             *f = value();
         fast.clear();
-        library.clear();
         ASSERT_TRUE(appendDumpRecord(fast, r));
-        for (char c : formatDumpRecord(r)) {
-            if (c == '\n') library += '\r';
-            library += c;
-        }
-        ASSERT_EQ(fast, library) << "record " << i;
+        ASSERT_EQ(fast, crlf(formatDumpRecord(r))) << "record " << i;
+        // The Bishop lines (no mry) by their own fast formatter.
+        fast.clear();
+        ASSERT_TRUE(appendBishopRecord(fast, r));
+        library = crlf(formatBishopRecord(r));
+        ASSERT_EQ(fast, library) << "Bishop record " << i;
     }
     // What it cannot format is left to the C library.
     SlipResult r;
@@ -481,5 +490,8 @@ TEST(DumpRecord, FastLinesEqualTheCLibraryFormat)
     r.md = 0.0;
     r.mdw = -1e12;
     EXPECT_FALSE(appendDumpRecord(fast, r));
+    EXPECT_FALSE(appendBishopRecord(fast, r));
+    r.mdw = std::numeric_limits<double>::infinity();
+    EXPECT_FALSE(appendBishopRecord(fast, r));
     EXPECT_EQ(fast, "x");
 }
