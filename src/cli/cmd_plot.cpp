@@ -9,6 +9,7 @@
 
 #include "analysis/calculation.h"
 #include "cli/commands.h"
+#include "cli/render_process.h"
 #include "geometry/block_polygons.h"
 #include "model/c_format.h"
 #include "model/safe_file.h"
@@ -16,10 +17,6 @@
 #include "output/figure.h"
 #include "output/figure_results.h"
 #include "output/plot_file.h"
-#ifdef KELTORA_HAVE_RENDER
-#include "render/plot_painter.h"
-#include "render/plot_reader.h"
-#endif
 
 namespace keltora::cli {
 namespace {
@@ -95,13 +92,9 @@ int runPlot(const Args& argsIn)
     if (out.empty()) return exitCodeOf(outcome);
 
 #ifdef KELTORA_HAVE_RENDER
-    // The figure is rendered from the plot file as written, so both always agree.
-    std::string error;
-    auto doc = readPlotFile(plotPath, &error);
-    if (!doc || !exportPlotByExtension(*doc, out, &error)) {
-        std::fprintf(stderr, "keltora plot: %s\n", error.c_str());
-        return 2;
-    }
+    // The figure is rendered from the plot file as written, so both always agree; in
+    // keltora-render, so that this program loads no Qt.
+    if (!renderFigure(plotPath, out)) return 2;
     std::printf("wrote %s\n", fullPath(out).c_str());
 #endif
     return exitCodeOf(outcome);
