@@ -410,7 +410,76 @@ def check_list():
           ["入力データの確認", HEAVY, "（土質ブロックの続き）"] + bhead)
 
 
+# ---------------------------------------------------------------- summary pages
+def summary():
+    """Our own front pages of the report: the verdict, the conditions, the critical
+    surface, the figure, the soil blocks and the slices of the critical mass."""
+    inner = PAGE - 4
+    write("SB_SM01.PFM", "要約　表題", 1, [
+        "┏" + "━" * 46 + "┓",
+        "┃" + pad("  安定計算の要約", inner - 40) + ph(3, 40) + "┃",
+        "┗" + "━" * 46 + "┛",
+        "業務名称：" + ph(0, 80),
+        "データ　：" + ph(1, 80),
+        "計算日時：" + ph(2, 19)])
+    verdict = ("  最小安全率 Ｆｓ ＝ " + ph(1, 6) + "  " + ph(2, 3) + "  許容安全率 Ｆａ ＝ " +
+               ph(3, 6) + "      判定：" + ph(0, 4))
+    write("SB_SM02.PFM", "要約　判定", 2, [
+        "",
+        "┏" + "━" * 46 + "┓",
+        "┃" + pad(verdict, inner) + "┃",
+        "┃" + pad("  " + ph(4, 60), inner) + "┃",
+        "┗" + "━" * 46 + "┛"])
+    write("SB_SM03.PFM", "要約　見出し", 3, ["", "■ " + ph(0, 60)])
+    write("SB_SM04.PFM", "要約　名前と値の組", 4, [
+        "    " + ph(0, 22) + " " + ph(1, 12) + " " + ph(2, 8) + "  " + ph(3, 22) + " " +
+        ph(4, 12) + " " + ph(5, 8)])
+    write("SB_SM05.PFM", "要約　文", 5, ["    " + ph(0, 90)])
+
+    soil = Grid([4, 12, 6, 6, 8, 6, 6, 6, 6, 6, 6])
+    soil_head = [soil.top(),
+                 soil.row(["No", "種別", "γt", "γt'", "Ｃ0", "Ｋ", "φ", "As", "ｎ", "Ws", "φs"]),
+                 soil.row(["", "", "kN/m3", "kN/m3", "kN/m2", "kN/m3", "(°)", "", "", "kN/m3",
+                           "(°)"]),
+                 soil.heavy_sep()]
+    write("SB_SM11.PFM", "要約　土質ブロックの表の見出し", 6, soil_head)
+    widths = [3, 12, 6, 6, 8, 6, 6, 6, 6, 6, 6]
+    cells = []
+    for i, (w, cw) in enumerate(zip(widths, soil.w)):
+        cells.append(ph(i, cw) if i == 1 else fld(i, w, cw))
+    write("SB_SM12.PFM", "要約　土質ブロックの行", 7, ["│" + "│".join(cells) + "│"])
+    write("SB_SM13.PFM", "要約　土質ブロックの表の閉じ線と凡例", 8, [
+        soil.bottom(),
+        "  γt：湿潤単位体積重量　γt'：水中単位体積重量　粘着力 ｃ ＝ Ｃ0 ＋ Ｋ･ｚ",
+        "  As、ｎ、Ws、φs：砂杭の置換率、応力分担比、単位体積重量、内部摩擦角"])
+    write("SB_SM14.PFM", "要約　土質ブロックの表の続きの見出し", 9,
+          ["■ 土質ブロック（続き）", ""] + soil_head)
+
+    sl = Grid([4, 8, 6, 8, 6, 6, 6, 6, 12, 12])
+    slice_head = [sl.top(),
+                  sl.row(["No", "中点Ｘ", "幅ｂ", "重量Ｗ", "底面角", "底面長", "粘着力", "φ",
+                          "抵抗", "滑動"]),
+                  sl.row(["", "(m)", "(m)", "(kN/m)", "α(°)", "ｌ(m)", "kN/m2", "(°)",
+                          "(kN･m/m)", "(kN･m/m)"]),
+                  sl.heavy_sep()]
+    write("SB_SM21.PFM", "要約　分割片の表の見出し", 10, slice_head)
+    write("SB_SM22.PFM", "要約　分割片の行", 11, [
+        "│" + "│".join(fld(i, w if i else 3, w) for i, w in enumerate(sl.w)) + "│"])
+    total = ("│" + pad("合計", sum(sl.w[:8]) + 14, "c") + "│" + fld(0, 12, 12) + "│" +
+             fld(1, 12, 12) + "│")
+    merged = sum(sl.w[:8]) + 14
+    sep = ("├" + "┴".join("─" * (w // 2) for w in sl.w[:8]) + "┼" + "─" * 6 + "┼" + "─" * 6 +
+           "┤")
+    bottom = "└" + "─" * (merged // 2) + "┴" + "─" * 6 + "┴" + "─" * 6 + "┘"
+    write("SB_SM23.PFM", "要約　分割片の合計と注記", 12, [
+        sep, total, bottom,
+        "  " + ph(2, 90), "  " + ph(3, 90), "  " + ph(4, 90)])
+    write("SB_SM24.PFM", "要約　分割片の表の続きの見出し", 13,
+          ["■ 臨界すべり円の分割片（続き）", ""] + slice_head)
+
+
 if __name__ == "__main__":
     result_lists()
     minimum_files()
     check_list()
+    summary()

@@ -6,22 +6,10 @@
 #include "cli/commands.h"
 #include "model/c_format.h"
 #include "model/sdw_file.h"
+#include "output/batch_summary.h"
 
 namespace keltora::cli {
 namespace {
-
-const char* methodName(int method)
-{
-    switch (method) {
-    case kMethodFellenius: return "円弧(修正フェレニウス法)";
-    case kMethodTschebotarioff: return "円弧(チェボタリオフ法)";
-    case kMethodBishop: return "円弧(簡易ビショップ法)";
-    case kMethodLineByAngle: return "直線すべり－始点とすべり角指定";
-    case kMethodBishopModified: return "円弧(簡易ビショップ法)-修正式";
-    case kMethodLineBySegments: return "直線すべり－始点と終点を指定";
-    default: return "(不明な検討方法)";
-    }
-}
 
 void printRange(const char* label, const Range3& r)
 {
@@ -49,7 +37,7 @@ int runInfo(const Args& argsIn)
     if (loaded.read.dataLoss())
         std::printf("warning:     the file did not read cleanly (see the messages)\n");
     std::printf("title:       %s\n", m->title.c_str());
-    std::printf("method:      %d %s\n", c.method, methodName(c.method));
+    std::printf("method:      %d %s\n", c.method, methodName(c.method).c_str());
     std::printf("points:      %d in use (%d slots)\n", points, m->pointCount);
     std::printf("lines:       %d in use (%d slots)\n", lines, m->lineCount);
     std::printf("blocks:      %d in use (%d slots)\n", blocks, m->blockCount);

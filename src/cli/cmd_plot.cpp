@@ -1,6 +1,6 @@
 // `keltora plot`: calculates a section, writes its calculation figure as the plot file
-// "SBPLOT01.VOV" (and "DirPath2.inf") into the working folder and renders it to PDF, SVG
-// or PNG.
+// "SBPLOT01.VOV" (and "DirPath2.inf") into the working folder and renders it (or, with
+// --map, the factor-of-safety map) to PDF, SVG or PNG, or writes it as a DXF drawing.
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
@@ -14,19 +14,27 @@
 #include "model/c_format.h"
 #include "model/safe_file.h"
 #include "model/sdw_file.h"
+#include "output/dxf_writer.h"
 #include "output/figure.h"
 #include "output/figure_results.h"
 #include "output/plot_file.h"
+#include "output/safety_map.h"
 
 namespace keltora::cli {
 namespace {
 
-bool knownFigureFormat(const std::string& path)
+std::string lowerExtension(const std::string& path)
 {
     std::string ext = std::filesystem::path(path).extension().string();
     for (char& c : ext)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return ext == ".pdf" || ext == ".svg" || ext == ".png";
+    return ext;
+}
+
+bool knownFigureFormat(const std::string& path)
+{
+    const std::string ext = lowerExtension(path);
+    return ext == ".pdf" || ext == ".svg" || ext == ".png" || ext == ".dxf";
 }
 
 int runPlot(const Args& argsIn)
@@ -37,23 +45,34 @@ int runPlot(const Args& argsIn)
     o.value("-o", out);
     const std::optional<int> threads = o.integer("--threads", 1, 256);
     const bool accept = o.flag("--accept-warnings");
+    const bool map = o.flag("--map");
     if (!out.empty() && !knownFigureFormat(out))
         o.fail("-o " + out +
-               ": unknown figure format; the file name must end in .pdf, .svg or "
-               ".png");
+               ": unknown figure format; the file name must end in .pdf, .svg, .png or "
+               ".dxf");
+    if (map && out.empty()) o.fail("--map needs -o FIGURE (.pdf, .svg, .png or .dxf)");
     if (!o.finish(1, 1)) return 2;
     const std::string file = o.files()[0];
     if (!outputPathUsable("plot", out)) return 2;
+    const bool dxf = lowerExtension(out) == ".dxf";
 #ifndef KELTORA_HAVE_RENDER
-    if (!out.empty()) {
+    if (!out.empty() && !dxf) {
         std::fprintf(stderr, "keltora plot: this build has no figure rendering (Qt 6); "
-                             "leave out -o to write the plot file only\n");
+                             "leave out -o to write the plot file only, or write a .dxf\n");
         return 2;
     }
 #endif
     LoadedSection loaded = loadSection(file, "plot", Damaged::Refuse, accept);
     if (!loaded.model) return 2;
     SlopeModel* model = loaded.model.get();
+    const int method = model->conditions.method;
+    if (map && (method == kMethodLineByAngle || method == kMethodLineBySegments)) {
+        std::fprintf(stderr,
+                     "keltora plot: the factor-of-safety map is drawn over the circle centres; "
+                     "method %d searches straight slip lines, which have none\n",
+                     method);
+        return 2;
+    }
     warnAboutValues(*model);
     if (!prepareWorkDir(workDir, "plot")) return 2;
     if (!outputsSpareInputs("plot", {out}, {file}, std::filesystem::path(workDir))) return 2;
@@ -91,10 +110,21 @@ int runPlot(const Args& argsIn)
     std::printf("wrote %s\n", fullPath(plotPath).c_str());
     if (out.empty()) return exitCodeOf(outcome);
 
+    const Figure mapFigure = map ? composeSafetyMapFigure(*model, *results) : Figure{};
+    if (dxf) {
+        if (auto m = writeDxfFile(map ? mapFigure : figure, out)) {
+            printMessage(*m);
+            return 2;
+        }
+        std::printf("wrote %s\n", fullPath(out).c_str());
+        return exitCodeOf(outcome);
+    }
 #ifdef KELTORA_HAVE_RENDER
-    // The figure is rendered from the plot file as written, so both always agree; in
-    // keltora-render, so that this program loads no Qt.
-    if (!renderFigure(plotPath, out)) return 2;
+    // In keltora-render, so that this program loads no Qt. The figure is rendered from the
+    // plot file as written, so both always agree; the map has no plot file and is handed
+    // over as composed.
+    if (map ? !renderComposedFigure(mapFigure, "安全率分布図", out) : !renderFigure(plotPath, out))
+        return 2;
     std::printf("wrote %s\n", fullPath(out).c_str());
 #endif
     return exitCodeOf(outcome);
@@ -102,12 +132,18 @@ int runPlot(const Args& argsIn)
 
 const CommandRegistrar plot{
     {"plot",
-     "plot FILE.SDW [-o FIGURE.pdf|.svg|.png] [--workdir DIR] [--threads N] [--accept-warnings]",
+     "plot FILE.SDW [-o FIGURE.pdf|.svg|.png|.dxf] [--map] [--workdir DIR] [--threads N] "
+     "[--accept-warnings]",
      "calculate and write the calculation figure: the plot file SBPLOT01.VOV into DIR, and the "
-     "rendered figure with -o",
+     "rendered figure (or the factor-of-safety map) with -o",
      runPlot,
-     "  -o FIGURE          render the figure to FIGURE; its name must end in .pdf, .svg or\n"
-     "                     .png (checked before the calculation)\n"
+     "  -o FIGURE          render the figure to FIGURE; its name must end in .pdf, .svg,\n"
+     "                     .png or .dxf (checked before the calculation); a .dxf is a CAD\n"
+     "                     drawing (DXF R12) in sheet millimetres, one layer per content\n"
+     "  --map              write the factor-of-safety map instead of the figure to -o: the\n"
+     "                     smallest factor per centre of each grid as filled contours, a\n"
+     "                     labelled line every 0.1 and at the allowable value (circle\n"
+     "                     methods only; the plot file is written as usual)\n"
      "  --workdir DIR      folder for the dumps, SBPLOT01.VOV and DirPath2.inf (default: the\n"
      "                     current folder)\n"
      "  --threads N        as for calc, 1..256\n" +

@@ -12,6 +12,7 @@
 #include "model/sdw_file.h"
 #include "output/report_handoff.h"
 #include "output/report_layout.h"
+#include "output/report_summary.h"
 
 #include "cli/render_process.h"
 
@@ -21,7 +22,8 @@ namespace {
 namespace fs = std::filesystem;
 
 const char* const kUsage =
-    "report FILE.SDW [-o REPORT.pdf] [--workdir DIR] [--threads N] [--accept-warnings]";
+    "report FILE.SDW [-o REPORT.pdf] [--summary] [--workdir DIR] [--threads N] "
+    "[--accept-warnings]";
 
 int runReport(const Args& argsIn)
 {
@@ -31,6 +33,7 @@ int runReport(const Args& argsIn)
     o.value("-o", pdf);
     const std::optional<int> threads = o.integer("--threads", 1, 256);
     const bool accept = o.flag("--accept-warnings");
+    const bool summaryOnly = o.flag("--summary");
     if (!o.finish(1, 1)) return 2;
     const std::string file = o.files()[0];
     LoadedSection loaded = loadSection(file, "report", Damaged::Refuse, accept);
@@ -67,9 +70,11 @@ int runReport(const Args& argsIn)
         return 2;
     }
 
-    const std::vector<std::string> files = report.reportStatus == 0
-                                               ? reportFilesInFolder(workDir)
-                                               : std::vector<std::string>{"SB_CHECK.PDT"};
+    const std::vector<std::string> files =
+        report.reportStatus == 0
+            ? reportFilesForSelection(workDir, summaryOnly ? ReportSelection::Summary
+                                                           : ReportSelection::Full)
+            : std::vector<std::string>{"SB_CHECK.PDT"};
 #ifdef KELTORA_HAVE_RENDER
     const int code = exitCodeOf(outcome);
     // In keltora-render, so that this program loads no Qt.
@@ -88,9 +93,12 @@ int runReport(const Args& argsIn)
 const CommandRegistrar report{
     {"report", kUsage,
      "calculate, write the report data files and the check list into DIR (default: current "
-     "folder) and render the report to PDF",
+     "folder) and render the report to PDF, a summary with the verdict and the figure first",
      runReport,
      "  -o REPORT.pdf      the PDF to write (default: DIR/report.pdf)\n"
+     "  --summary          the summary, the input check list and the minimum factor of\n"
+     "                     safety of each grid level only (default: the summary followed by\n"
+     "                     every page of the report)\n"
      "  --workdir DIR      folder for the dumps, the report data files (SB_*.PDT), generated\n"
      "                     forms and DirPath.inf (default: the current folder)\n"
      "  --threads N        as for calc, 1..256\n" +

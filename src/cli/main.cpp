@@ -247,9 +247,10 @@ std::string lower(std::string s)
 bool isWorkFolderOutput(const std::string& fileName)
 {
     const std::string n = lower(fileName);
-    static const char* const exact[] = {
-        "answer1.dmp",  "answer2.dmp",  "answer3.dmp", "answer4.dmp",  "bishop.dmp",
-        "test_dmp.txt", "sbplot01.vov", "dirpath.inf", "dirpath2.inf", "report.pdf"};
+    static const char* const exact[] = {"answer1.dmp",  "answer2.dmp",    "answer3.dmp",
+                                        "answer4.dmp",  "bishop.dmp",     "test_dmp.txt",
+                                        "sbplot01.vov", "dirpath.inf",    "dirpath2.inf",
+                                        "report.pdf",   "sb_summary.vov", "sb_summary_map.vov"};
     for (const char* e : exact)
         if (n == e) return true;
     auto ends = [&n](const char* ext) {

@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "cli/commands.h"
+#include "cli/figure_transfer.h"
 
 extern char** environ;
 
@@ -91,6 +92,34 @@ int runRenderer(const char* command, const std::vector<std::string>& args)
 bool renderFigure(const fs::path& plotFile, const std::string& out)
 {
     return runRenderer("plot", {"figure", plotFile.string(), out}) == 0;
+}
+
+bool renderComposedFigure(const Figure& figure, const std::string& name, const std::string& out)
+{
+    std::error_code ec;
+    std::string scratch = (fs::temp_directory_path(ec) / "keltora-figure-XXXXXX").string();
+    const int fd = ::mkstemp(scratch.data());
+    if (fd < 0) {
+        std::fprintf(stderr, "keltora plot: cannot create a scratch file for the renderer: %s\n",
+                     std::strerror(errno));
+        return false;
+    }
+    const std::string bytes = figureBytes(figure);
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        written += static_cast<std::size_t>(n);
+    }
+    const bool complete = ::close(fd) == 0 && written == bytes.size();
+    bool ok = false;
+    if (!complete)
+        std::fprintf(stderr, "keltora plot: cannot write the scratch file %s\n", scratch.c_str());
+    else
+        ok = runRenderer("plot", {"composed", scratch, name, out}) == 0;
+    fs::remove(scratch, ec);
+    return ok;
 }
 
 bool renderReport(const fs::path& workDir, const std::vector<std::string>& files,

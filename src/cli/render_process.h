@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "output/figure.h"
+
 namespace keltora::cli {
 
 // The rendering program beside this one (a build tree) or in the installed libexec
@@ -19,6 +21,10 @@ int runRenderer(const char* command, const std::vector<std::string>& args);
 
 // The figure of plot file `plotFile` into `out` (.pdf, .svg or .png); true on success.
 bool renderFigure(const std::filesystem::path& plotFile, const std::string& out);
+
+// A composed figure that has no plot file (the factor-of-safety map), titled `name`, into
+// `out` (.pdf, .svg or .png); handed over exactly through a scratch file. True on success.
+bool renderComposedFigure(const Figure& figure, const std::string& name, const std::string& out);
 
 // The report pages of `files` in `workDir` into `pdf` (printing "PDF (N pages)"); forms are
 // looked up as this program would find them. True on success.

@@ -28,7 +28,7 @@ enum FigureLayer : int {
     kLayerFrame = 14,
 };
 
-enum class FigureItemKind { Line, Arc, Arrow, PointMark, Text };
+enum class FigureItemKind { Line, Arc, Arrow, PointMark, Text, Polygon };
 
 // One primitive, paper millimetres with y upwards, origin at the lower left corner of the
 // drawing window.
@@ -40,6 +40,9 @@ enum class FigureItemKind { Line, Arc, Arrow, PointMark, Text };
 //   PointMark: at p1, radius size; style = mark style.
 //   Text:      lower left corner of its first character at p1; size = character height,
 //              size2 = character width of a full-width character; text in UTF-8.
+//   Polygon:   a filled area bounded by `points` in colour `fill` (0xRRGGBB), without an
+//              outline. Only the extras beside the calculation figure (the factor-of-safety
+//              map) use it; the plot file has no record for it and leaves it out.
 struct FigureItem {
     FigureItemKind kind = FigureItemKind::Line;
     int layer = 0;
@@ -47,6 +50,8 @@ struct FigureItem {
     double size = 0.0, size2 = 0.0;
     int style = 0;
     std::string text;
+    std::vector<Point2> points;
+    unsigned fill = 0xFFFFFF;
 };
 
 struct Figure {

@@ -44,6 +44,7 @@ std::string record(const FigureItem& it)
         return "VJ" + X(it.p1.x) + "," + X(it.p1.y) + "," + L(it.size) + "," + L(it.size2) + "," +
                L(0.0) + "," + std::to_string(it.layer) + "," + text;
     }
+    case FigureItemKind::Polygon: return {};
     }
     return {};
 }
@@ -90,7 +91,7 @@ std::string plotFileText(const Figure& figure)
     for (int layer = 1; layer <= 16; ++layer)
         put(cformat("LY0,%d,7,%d,%02d", plotLayerPenWidth(layer), layer, layer));
     for (const FigureItem& it : figure.items)
-        put(record(it));
+        if (it.kind != FigureItemKind::Polygon) put(record(it));
     return out;
 }
 

@@ -569,6 +569,7 @@ ReportInput reportInputFrom(const SlopeModel& model, const CalculationResults& r
         in.levels[g].assign(table.begin(), table.begin() + static_cast<std::ptrdiff_t>(n));
     }
     in.dataPathWithoutExtension = std::move(dataPathWithoutExtension);
+    in.results = &results;
     return in;
 }
 

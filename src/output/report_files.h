@@ -21,6 +21,8 @@ struct ReportInput {
     bool resultsValid = false;                     // the last calculation finished with results
     std::array<std::vector<SlipResult>, 4> levels; // stored masses of grid levels 1..4
     std::string dataPathWithoutExtension;          // UTF-8; empty for an untitled document
+    // The whole run, for the summary pages in front of the report (none without it).
+    const CalculationResults* results = nullptr;
 };
 
 // Largest number of distinct centre X (or Y) values of one level's factor-of-safety table.

@@ -105,6 +105,7 @@ int startReportViewer(const std::string& command, const std::filesystem::path& w
 } // namespace keltora
 
 #include "output/report_check_list.h"
+#include "output/report_summary.h"
 
 namespace keltora {
 
@@ -117,6 +118,12 @@ ReportCommandOutcome runReportCommand(const ReportInput& input, const std::files
     out.log = std::move(data.log);
     if (input.model != nullptr)
         writeCheckList(*input.model, input.dataPathWithoutExtension, dir, out.log);
+    // Our summary pages beside the report data; without results an earlier summary goes.
+    const CalculationResults none;
+    if (input.model != nullptr)
+        writeReportSummary(
+            *input.model, input.results != nullptr && out.reportStatus == 0 ? *input.results : none,
+            input.dataPathWithoutExtension, dir, out.log);
     writeHandOffFile(dir, out.reportStatus != 0, out.log);
     if (startViewer) out.viewerStatus = startReportViewer(reportViewerCommand(), dir, idle);
     return out;

@@ -4,8 +4,9 @@
 // the previous one for fields it is not given), "$F form" the footer that closes every
 // page directly below its body, "$0 form" a body block, "$1 form" a body block at the top
 // of a new page, "NN  value" a field of the form named last, "$Rnn" start a new page
-// unless nn body lines are left, "$L" the end. A body block is placed whole; it moves to
-// a new page when it does not fit above the footer.
+// unless nn body lines are left, "$G file nn" nn body lines kept free for a figure (our
+// own summary pages), "$L" the end. A body block is placed whole; it moves to a new page
+// when it does not fit above the footer.
 #include "output/report_layout.h"
 
 #include <algorithm>
@@ -237,8 +238,8 @@ struct Slot {
 
 class Paginator {
   public:
-    Paginator(FormLibrary& forms, ReportLayout& layout, std::string fileName)
-        : forms_(forms), layout_(layout), fileName_(std::move(fileName))
+    Paginator(FormLibrary& forms, ReportLayout& layout, std::string fileName, fs::path folder)
+        : forms_(forms), layout_(layout), fileName_(std::move(fileName)), folder_(std::move(folder))
     {
     }
 
@@ -285,6 +286,8 @@ class Paginator {
         } else if (kind == "$L") {
             finish();
             ended_ = true;
+        } else if (kind == "$G") {
+            figure(line, lineNo);
         } else if (kind == "$R") {
             int need = 0;
             if (cscan(line.c_str() + 2, "%d", &need) != 1) return warn(lineNo, line);
@@ -328,6 +331,30 @@ class Paginator {
                 layout_.warnings.push_back(w);
         }
         return f;
+    }
+
+    // "$G  NAME  LINES": a plain file name (never a path, as for forms) and 1..half a
+    // page of lines.
+    void figure(const std::string& line, int lineNo)
+    {
+        const std::string name = formName(line);
+        int lines = 0;
+        const std::size_t after = line.find(name, 2) + name.size();
+        if (name.empty() || name == "." || name == ".." ||
+            name.find_first_of("/\\") != std::string::npos ||
+            cscan(line.c_str() + after, "%d", &lines) != 1 || lines < 1 ||
+            lines > kReportPageLines - 8)
+            return warn(lineNo, line);
+        target_ = nullptr;
+        if (!open_) openPage();
+        if (lines > remaining() && static_cast<int>(page_.lines.size()) > bodyStart_) {
+            closePage();
+            openPage();
+        }
+        if (lines > remaining()) return warn(lineNo, line);
+        page_.figures.push_back({static_cast<int>(page_.lines.size()), lines,
+                                 folder_.empty() ? fs::path(name) : folder_ / name});
+        page_.lines.insert(page_.lines.end(), static_cast<std::size_t>(lines), std::string());
     }
 
     void warn(int lineNo, const std::string& line)
@@ -413,6 +440,7 @@ class Paginator {
     FormLibrary& forms_;
     ReportLayout& layout_;
     std::string fileName_;
+    fs::path folder_;
     std::string title_, calculated_, path_;
     Slot header_, footer_, pending_;
     Slot* target_ = nullptr;
@@ -436,10 +464,10 @@ std::string calculatedText(const std::string& stamp)
 } // namespace
 
 void layoutReportFile(const std::string& cp932Bytes, const std::string& fileName,
-                      FormLibrary& forms, ReportLayout& layout)
+                      FormLibrary& forms, ReportLayout& layout, const fs::path& folder)
 {
     const std::vector<std::string> lines = splitLines(cp932Bytes);
-    Paginator p(forms, layout, fileName);
+    Paginator p(forms, layout, fileName, folder);
     const std::string stamp = lines.size() > 1 ? lines[1] : std::string();
     std::string path = stamp.size() > 32 ? stamp.substr(32) : std::string();
     while (!path.empty() && path.back() == ' ')
@@ -528,7 +556,7 @@ ReportLayout layoutReport(const fs::path& folder, const std::vector<std::string>
             layout.warnings.push_back(name + ": " + error);
             continue;
         }
-        layoutReportFile(*bytes, name, forms, layout);
+        layoutReportFile(*bytes, name, forms, layout, folder);
     }
     numberPages(layout);
     return layout;

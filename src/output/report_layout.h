@@ -51,13 +51,22 @@ class FormLibrary {
     std::map<std::string, std::unique_ptr<ReportForm>> cache_; // null = not found
 };
 
+// A figure placed on a page by a figure record: a plot file of the data folder drawn over
+// `lines` body lines from line `firstLine` (0-based, among the page's lines).
+struct ReportFigure {
+    int firstLine = 0;
+    int lines = 0;
+    std::filesystem::path file;
+};
+
 struct ReportPage {
     std::vector<std::string> lines; // UTF-8, at most kReportPageLines
-    std::string documentTitle;      // line 1 of the data file
-    std::string calculated;         // "2026/12/08 09:05:30", empty when never calculated
-    std::string dataPath;           // from the stamp line
-    int number = 0;                 // 1-based over the whole report
-    int count = 0;                  // pages of the whole report
+    std::vector<ReportFigure> figures;
+    std::string documentTitle; // line 1 of the data file
+    std::string calculated;    // "2026/12/08 09:05:30", empty when never calculated
+    std::string dataPath;      // from the stamp line
+    int number = 0;            // 1-based over the whole report
+    int count = 0;             // pages of the whole report
 };
 
 struct ReportLayout {
@@ -66,9 +75,11 @@ struct ReportLayout {
 };
 
 // Lays out one report data file (CP932 bytes) and appends its pages; it starts on a new
-// page. Malformed lines are skipped with a warning.
+// page. Malformed lines are skipped with a warning. A figure record "$G  FILE  N" keeps N
+// body lines free for the plot file FILE (a plain name, looked up in `folder`).
 void layoutReportFile(const std::string& cp932Bytes, const std::string& fileName,
-                      FormLibrary& forms, ReportLayout& layout);
+                      FormLibrary& forms, ReportLayout& layout,
+                      const std::filesystem::path& folder = {});
 
 // Numbers the pages of a finished layout.
 void numberPages(ReportLayout& layout);

@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPdfWriter>
+#include <QPolygonF>
 #include <QPrinter>
 #include <QSvgGenerator>
 
@@ -116,6 +117,25 @@ void drawMark(QPainter& p, const SheetMap& map, const FigureItem& it)
     }
 }
 
+void drawPolygon(QPainter& p, const SheetMap& map, const FigureItem& it)
+{
+    if (it.points.size() < 3) return;
+    QPolygonF poly;
+    for (const Point2& pt : it.points)
+        poly << map(pt);
+    const QColor colour(static_cast<int>((it.fill >> 16) & 0xFF),
+                        static_cast<int>((it.fill >> 8) & 0xFF), static_cast<int>(it.fill & 0xFF));
+    p.save();
+    // Outlined in its own colour: neighbouring pieces of one band then meet without the
+    // hairline gaps that antialiasing leaves between filled areas.
+    QPen pen(colour, 0.0);
+    pen.setCosmetic(true);
+    p.setPen(pen);
+    p.setBrush(colour);
+    p.drawPolygon(poly);
+    p.restore();
+}
+
 void paintItems(QPainter& painter, const std::vector<FigureItem>& items, const SheetMap& map,
                 const std::function<QPen(const FigureItem&)>& penFor)
 {
@@ -129,6 +149,7 @@ void paintItems(QPainter& painter, const std::vector<FigureItem>& items, const S
         case FigureItemKind::Arrow: drawArrow(painter, map, it); break;
         case FigureItemKind::PointMark: drawMark(painter, map, it); break;
         case FigureItemKind::Text: drawText(painter, map, it, font, descent); break;
+        case FigureItemKind::Polygon: drawPolygon(painter, map, it); break;
         }
     }
 }
@@ -181,8 +202,9 @@ double paintPlot(QPainter& painter, const PlotDocument& doc, const QRectF& targe
     }
 
     paintItems(painter, doc.items, map, [&](const FigureItem& it) {
-        const double widthMm =
-            it.layer >= 1 && it.layer <= 16 ? doc.penWidth[static_cast<size_t>(it.layer)] : 0.13;
+        const double widthMm = it.layer >= 1 && it.layer < static_cast<int>(doc.penWidth.size())
+                                   ? doc.penWidth[static_cast<size_t>(it.layer)]
+                                   : 0.13;
         QPen pen(options.ink, std::max(widthMm * map.k, options.minPenPixels));
         pen.setCapStyle(Qt::RoundCap);
         pen.setJoinStyle(Qt::RoundJoin);

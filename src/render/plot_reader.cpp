@@ -64,11 +64,41 @@ struct Fields {
     }
 };
 
+// A filled area of our own files beside the report data: "FP" layer, colour, corner count,
+// then the corners (never in the plot file of the figure).
+bool parseArea(std::string_view rest, PlotDocument& doc)
+{
+    constexpr int kMaxCorners = 4096;
+    std::vector<std::string_view> head = splitFields(rest, 4, true);
+    if (head.size() != 4) return false;
+    int layer = 0, colour = 0, n = 0;
+    if (!toInt(head[0], layer) || !toInt(head[1], colour) || !toInt(head[2], n)) return false;
+    if (layer < 1 || layer > kLastFigureLayer || colour < 0 || colour > 0xFFFFFF || n < 3 ||
+        n > kMaxCorners)
+        return false;
+    Fields r{splitFields(head[3], static_cast<size_t>(2 * n), false)};
+    if (r.f.size() != static_cast<size_t>(2 * n)) return false;
+    FigureItem it;
+    it.kind = FigureItemKind::Polygon;
+    it.layer = layer;
+    it.fill = static_cast<unsigned>(colour);
+    for (int i = 0; i < n; ++i) {
+        const double x = r.mm(static_cast<size_t>(2 * i));
+        it.points.push_back({x, r.mm(static_cast<size_t>(2 * i + 1))});
+    }
+    if (!r.ok) return false;
+    it.p1 = it.points.front();
+    it.p2 = it.points.back();
+    doc.items.push_back(std::move(it));
+    return true;
+}
+
 // Parses one record into doc; false when it is malformed.
 bool parseRecord(std::string_view line, PlotDocument& doc)
 {
     if (line.size() < 2) return false;
     const std::string_view code = line.substr(0, 2), rest = line.substr(2);
+    if (code == "FP") return parseArea(rest, doc);
     static const struct {
         const char* code;
         size_t fields;
@@ -103,7 +133,8 @@ bool parseRecord(std::string_view line, PlotDocument& doc)
     if (code == "LY") {
         const int width = r.integer(1), layer = r.integer(3);
         if (!r.ok || width < 0 || width > 10000) return false;
-        if (layer >= 1 && layer <= 16) doc.penWidth[static_cast<size_t>(layer)] = width / 100.0;
+        if (layer >= 1 && layer <= kLastFigureLayer)
+            doc.penWidth[static_cast<size_t>(layer)] = width / 100.0;
         return true;
     }
     if (code == "DL") {
@@ -178,6 +209,33 @@ PlotDocument parsePlotFile(const std::string& bytes)
         doc.sheetWidth = std::min(w, 1e5);
         doc.sheetHeight = std::min(h, 1e5);
     }
+    return doc;
+}
+
+PlotDocument plotDocumentOf(const Figure& figure, const std::string& name)
+{
+    PlotDocument doc;
+    doc.name = name;
+    doc.sheetWidth = 2.0 * figure.halfWidth + 2.0 * kPlotSheetMargin;
+    doc.sheetHeight = 2.0 * figure.halfHeight + 2.0 * kPlotSheetMargin;
+    for (int layer = 1; layer <= 16; ++layer)
+        doc.penWidth[static_cast<size_t>(layer)] = plotLayerPenWidth(layer) / 100.0;
+    doc.penWidth[kLayerMapBands] = 0.0;
+    doc.penWidth[kLayerMapContours] = 0.13;
+    doc.penWidth[kLayerMapAllowable] = 0.4;
+    doc.penWidth[kLayerMapText] = 0.18;
+    const Point2 shift{kPlotSheetMargin, kPlotSheetMargin};
+    auto moved = [&](Point2 p) { return Point2{p.x + shift.x, p.y + shift.y}; };
+    doc.items.reserve(figure.items.size());
+    for (FigureItem it : figure.items) {
+        it.p1 = moved(it.p1);
+        it.p2 = moved(it.p2);
+        it.centre = moved(it.centre);
+        for (Point2& p : it.points)
+            p = moved(p);
+        doc.items.push_back(std::move(it));
+    }
+    doc.records = static_cast<int>(doc.items.size());
     return doc;
 }
 

@@ -9,17 +9,19 @@
 #include <vector>
 
 #include "output/figure.h"
+#include "output/safety_map.h"
 
 namespace keltora {
 
 struct PlotDocument {
     std::string name;                           // line 1, UTF-8
     double sheetWidth = 0.0, sheetHeight = 0.0; // SZ (mm); from EM or the items when absent
-    std::array<double, 17> penWidth{};          // mm by layer 1..16 (index 0 unused)
-    std::vector<FigureItem> items;              // sheet millimetres, y upwards, origin lower left
-    int records = 0;                            // drawing and header records read
-    int malformed = 0;                          // records skipped as unreadable
-    std::vector<std::string> problems;          // the first few skipped records, for the user
+    // mm by layer 1..16 of the plot file, 17..20 of the factor-of-safety map (index 0 unused)
+    std::array<double, kLastFigureLayer + 1> penWidth{};
+    std::vector<FigureItem> items;     // sheet millimetres, y upwards, origin lower left
+    int records = 0;                   // drawing and header records read
+    int malformed = 0;                 // records skipped as unreadable
+    std::vector<std::string> problems; // the first few skipped records, for the user
 
     PlotDocument() { penWidth.fill(0.13); }
 };
@@ -27,6 +29,11 @@ struct PlotDocument {
 // Parses the bytes of a plot file (CP932, CR LF or LF). Unreadable records are skipped
 // and counted; the parse itself never fails.
 PlotDocument parsePlotFile(const std::string& bytes);
+
+// A composed figure as a document on its sheet, exactly as its plot file would read back
+// (the 10 mm sheet margin, the layers' pens), but with the primitives the plot file cannot
+// hold (the filled areas of the factor-of-safety map) kept.
+PlotDocument plotDocumentOf(const Figure& figure, const std::string& name);
 
 // Reads and parses a plot file; nothing (and *error) when it cannot be read.
 std::optional<PlotDocument> readPlotFile(const std::filesystem::path& path, std::string* error);

@@ -11,6 +11,13 @@
 #include <QPdfWriter>
 
 #include <array>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <mutex>
+
+#include "render/plot_painter.h"
+#include "render/plot_reader.h"
 
 namespace keltora {
 namespace {
@@ -72,6 +79,28 @@ bool boxArms(char32_t c, Arms& a)
     }
 }
 
+// The plot files of figures on report pages, read once per version of the file (the
+// viewer repaints often; a new report run rewrites the file).
+std::shared_ptr<const PlotDocument> figureDocument(const std::filesystem::path& file)
+{
+    static std::mutex mutex;
+    static std::map<std::filesystem::path,
+                    std::pair<std::filesystem::file_time_type, std::shared_ptr<const PlotDocument>>>
+        cache;
+    std::error_code ec;
+    const auto stamp = std::filesystem::last_write_time(file, ec);
+    if (ec) return nullptr;
+    const std::lock_guard<std::mutex> lock(mutex);
+    auto it = cache.find(file);
+    if (it != cache.end() && it->second.first == stamp) return it->second.second;
+    std::string error;
+    auto doc = readPlotFile(file, &error);
+    std::shared_ptr<const PlotDocument> shared =
+        doc ? std::make_shared<const PlotDocument>(std::move(*doc)) : nullptr;
+    cache[file] = {stamp, shared};
+    return shared;
+}
+
 class PagePainter {
   public:
     PagePainter(QPainter& p, double s, double ox, double oy) : p_(p), s_(s), ox_(ox), oy_(oy)
@@ -97,6 +126,8 @@ class PagePainter {
         runningHeadAndFoot(page);
         for (std::size_t i = 0; i < page.lines.size() && i < kReportPageLines; ++i)
             line(page.lines[i], kBodyTopMm + kLinePitchMm * static_cast<double>(i));
+        for (const ReportFigure& f : page.figures)
+            figure(f);
         p_.restore();
     }
 
@@ -127,6 +158,42 @@ class PagePainter {
         if (!page.calculated.empty())
             p_.drawText(foot, Qt::AlignRight | Qt::AlignBottom,
                         QStringLiteral("計算日時：") + QString::fromStdString(page.calculated));
+    }
+
+    // A plot file fitted into the figure's lines across the body width.
+    void figure(const ReportFigure& f)
+    {
+        const QRectF box(x(kLeftMm), y(kBodyTopMm + kLinePitchMm * f.firstLine), kBodyWidthMm * s_,
+                         kLinePitchMm * f.lines * s_);
+        const auto doc = figureDocument(f.file);
+        if (!doc || doc->items.empty()) {
+            p_.setPen(QPen(QColor(120, 120, 120), 0.2 * s_, Qt::DashLine));
+            p_.drawRect(box);
+            p_.setFont(body_);
+            p_.drawText(box, Qt::AlignCenter,
+                        QStringLiteral("図のファイル %1 を読めません")
+                            .arg(QString::fromStdString(f.file.filename().string())));
+            return;
+        }
+        p_.save();
+        PlotPaintOptions options;
+        options.paper = Qt::transparent;
+        const double k = paintPlot(p_, *doc, box, options);
+        // The critical circle or line drawn again, bold and in colour: on a page scaled
+        // down from the plotter's sheet it would otherwise be one thin line among many.
+        std::vector<FigureItem> critical;
+        for (const FigureItem& it : doc->items)
+            if (it.layer == kLayerCritical) critical.push_back(it);
+        const double W = std::max(doc->sheetWidth, 1.0), H = std::max(doc->sheetHeight, 1.0);
+        const QPointF origin(box.center().x() - k * W / 2.0, box.center().y() + k * H / 2.0);
+        FigureDeviceMap map;
+        map.pixelsPerMm = k;
+        map.toDevice = [origin, k](Point2 q) {
+            return QPointF(origin.x() + k * q.x, origin.y() - k * q.y);
+        };
+        QPen bold(QColor(200, 30, 30), 0.45 * s_, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+        paintFigureItems(p_, critical, map, [&bold](const FigureItem&) { return bold; });
+        p_.restore();
     }
 
     void rule(double x0, double y0, double x1, double y1, int weight)

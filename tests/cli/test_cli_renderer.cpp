@@ -2,9 +2,12 @@
 // missing renderer is an error that names it, after the plot file has been written.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
+#include <optional>
 #include <string>
 
+#include "cli/figure_transfer.h"
 #include "test_support.h"
 
 namespace keltora {
@@ -52,6 +55,51 @@ TEST(CliRenderer, AMissingRendererIsAnErrorAndThePlotFileStays)
         << out;
     EXPECT_TRUE(fs::exists(dir / "r" / "SB_CHECK.PDT")) << out;
     EXPECT_FALSE(fs::exists(dir / "r.pdf"));
+}
+
+TEST(CliRenderer, AComposedFigureReachesTheRendererBitForBit)
+{
+    Figure f;
+    f.halfWidth = 190.25;
+    f.halfHeight = -0.0;
+    FigureItem text;
+    text.kind = FigureItemKind::Text;
+    text.layer = 20;
+    text.p1 = {1.0 / 3.0, -2.5e-300};
+    text.size = 3.5;
+    text.size2 = 1.75;
+    text.style = -1;
+    text.text = std::string("安全率 1.234\0end", 20);
+    FigureItem area;
+    area.kind = FigureItemKind::Polygon;
+    area.fill = 0xFF8000;
+    area.points = {{0, 0}, {10, 0}, {10, 5.125}, {0.1, 0.2}};
+    FigureItem arc;
+    arc.kind = FigureItemKind::Arc;
+    arc.centre = {1e300, -1e-300};
+    f.items = {text, area, arc};
+
+    const std::string bytes = cli::figureBytes(f);
+    const std::optional<Figure> back = cli::figureFromBytes(bytes);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(cli::figureBytes(*back), bytes);
+    ASSERT_EQ(back->items.size(), 3u);
+    EXPECT_TRUE(std::signbit(back->halfHeight));
+    EXPECT_EQ(back->items[0].text, text.text);
+    EXPECT_EQ(back->items[0].p1.y, -2.5e-300);
+    EXPECT_EQ(back->items[0].style, -1);
+    EXPECT_EQ(back->items[1].kind, FigureItemKind::Polygon);
+    EXPECT_EQ(back->items[1].fill, 0xFF8000u);
+    EXPECT_EQ(back->items[1].points.size(), 4u);
+    EXPECT_EQ(back->items[2].centre.x, 1e300);
+
+    // Anything cut short, lengthened or of another kind is refused, never half read.
+    for (std::size_t n = 0; n < bytes.size(); n += 7)
+        EXPECT_FALSE(cli::figureFromBytes(bytes.substr(0, n))) << n;
+    EXPECT_FALSE(cli::figureFromBytes(bytes + "x"));
+    std::string badKind = bytes;
+    badKind[std::string(cli::kFigureTransferMagic).size() + 24] = 9;
+    EXPECT_FALSE(cli::figureFromBytes(badKind));
 }
 
 } // namespace

@@ -204,11 +204,31 @@ TEST(ReportLayout, MalformedDataIsSkipped)
     test::TempDir dir;
     writeForm(dir.path(), "F.PFM", "$01^^^ $0\n$$99^^^^ $7^ $12\n");
     FormLibrary forms({dir.path()});
-    const char* pieces[] = {
-        "$H  F.PFM", "$F  F.PFM", "$0  F.PFM", "$1  F.PFM", "$R",
-        "$R-5",      "$R999",     "$L",        "01  1.5",   "12  long text value here",
-        "7",         "$",         "\x81",      "\xff\xfe",  "00",
-        "99  x",     "$H",        "$F",        "$0",        "$1"};
+    const char* pieces[] = {"$H  F.PFM",
+                            "$F  F.PFM",
+                            "$0  F.PFM",
+                            "$1  F.PFM",
+                            "$R",
+                            "$R-5",
+                            "$R999",
+                            "$L",
+                            "01  1.5",
+                            "12  long text value here",
+                            "7",
+                            "$",
+                            "\x81",
+                            "\xff\xfe",
+                            "00",
+                            "99  x",
+                            "$H",
+                            "$F",
+                            "$0",
+                            "$1",
+                            "$G  F.VOV  12",
+                            "$G  ../F.VOV  3",
+                            "$G  F.VOV  999",
+                            "$G  F.VOV",
+                            "$G"};
     unsigned seed = 12345;
     for (int round = 0; round < 50; ++round) {
         std::string bytes = "t\r\ns\r\n";

@@ -19,8 +19,10 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 
 #include "output/report_layout.h"
+#include "output/report_summary.h"
 #include "render/qt_environment.h"
 #include "render/report_painter.h"
 
@@ -81,9 +83,14 @@ class PageView : public QWidget {
     double zoom_ = 1.0;
 };
 
+// Lays the report out again for another choice of pages; empty when the pages were named
+// one by one (the choice does not apply then).
+using Relayout = std::function<ReportLayout(ReportSelection)>;
+
 class ViewerWindow : public QMainWindow {
   public:
-    explicit ViewerWindow(ReportLayout layout) : layout_(std::move(layout))
+    ViewerWindow(ReportLayout layout, Relayout relayout, ReportSelection selection)
+        : layout_(std::move(layout)), relayout_(std::move(relayout))
     {
         setWindowTitle(QStringLiteral("KELTORA 計算書ビューア"));
         view_ = new PageView(layout_);
@@ -114,14 +121,36 @@ class ViewerWindow : public QMainWindow {
                        [this] { view_->setZoom(view_->zoom() * 1.25); });
         bar->addAction(QStringLiteral("100%"), this, [this] { view_->setZoom(1.0); });
         bar->addSeparator();
+        // The whole report, or the summary with the check list and the minimum pages.
+        summaryOnly_ = bar->addAction(QStringLiteral("要約のみ"));
+        summaryOnly_->setObjectName(QStringLiteral("summaryOnly"));
+        summaryOnly_->setCheckable(true);
+        summaryOnly_->setChecked(selection == ReportSelection::Summary);
+        summaryOnly_->setEnabled(static_cast<bool>(relayout_));
+        summaryOnly_->setToolTip(QStringLiteral(
+            "要約・チェックリスト・最小安全率のページだけを表示します（印刷と PDF 保存も同じ）"));
+        connect(summaryOnly_, &QAction::toggled, this, [this](bool on) {
+            if (!relayout_) return;
+            layout_ = relayout_(on ? ReportSelection::Summary : ReportSelection::Full);
+            spin_->setRange(1, std::max<int>(1, static_cast<int>(layout_.pages.size())));
+            spin_->setSuffix(QStringLiteral(" / %1").arg(layout_.pages.size()));
+            go(0);
+            showStatus();
+        });
+        bar->addSeparator();
         bar->addAction(QStringLiteral("閉じる"), QKeySequence::Close, this, [this] { close(); });
-        statusBar()->showMessage(layout_.warnings.empty()
-                                     ? QStringLiteral("%1 ページ").arg(layout_.pages.size())
-                                     : QString::fromStdString(layout_.warnings.front()));
+        showStatus();
         resize(900, 1000);
     }
 
   private:
+    void showStatus()
+    {
+        statusBar()->showMessage(layout_.warnings.empty()
+                                     ? QStringLiteral("%1 ページ").arg(layout_.pages.size())
+                                     : QString::fromStdString(layout_.warnings.front()));
+    }
+
     void go(int p)
     {
         view_->setPage(p);
@@ -157,15 +186,19 @@ class ViewerWindow : public QMainWindow {
     }
 
     ReportLayout layout_;
+    Relayout relayout_;
     PageView* view_ = nullptr;
     QSpinBox* spin_ = nullptr;
+    QAction* summaryOnly_ = nullptr;
 };
 
 int usage(std::FILE* to, int code)
 {
-    std::fprintf(to, "usage: keltora-report-viewer [/PDTOPEN] [--forms DIR] [--pdf OUT.pdf] "
-                     "[--text] [--screenshot PNG] [FOLDER | FILE.PDT ...]\n"
+    std::fprintf(to, "usage: keltora-report-viewer [/PDTOPEN] [--forms DIR] [--summary] "
+                     "[--pdf OUT.pdf] [--text] [--screenshot PNG] [FOLDER | FILE.PDT ...]\n"
                      "  /PDTOPEN   read DirPath.inf in the current folder\n"
+                     "  --summary  of a folder, show the summary, the check list and the minimum\n"
+                     "             factor of safety pages only (the window can switch)\n"
                      "  --forms DIR  look for report forms in DIR first\n"
                      "  --pdf OUT  write the report to OUT.pdf, no window\n"
                      "  --text     print the laid-out pages as text, no window\n"
@@ -195,7 +228,7 @@ int main(int argc, char** argv)
     const QStringList args = app.arguments();
     QString pdf, formsDir, shot;
     QStringList inputs;
-    bool handOff = false, asText = false;
+    bool handOff = false, asText = false, summaryOnly = false;
     for (int i = 1; i < args.size(); ++i) {
         const QString& a = args[i];
         auto needsValue = [&]() {
@@ -211,6 +244,8 @@ int main(int argc, char** argv)
             pdf = args[++i];
         } else if (a == QStringLiteral("--text"))
             asText = true;
+        else if (a == QStringLiteral("--summary"))
+            summaryOnly = true;
         else if (a == QStringLiteral("--screenshot")) {
             if (!needsValue()) return usage(stderr, 2);
             shot = args[++i];
@@ -248,8 +283,11 @@ int main(int argc, char** argv)
             files.push_back(p.filename().string());
         }
     }
-    if (problem.isEmpty() && files.empty()) {
-        files = reportFilesInFolder(folder);
+    const ReportSelection selection =
+        summaryOnly ? ReportSelection::Summary : ReportSelection::Full;
+    const bool wholeFolder = problem.isEmpty() && files.empty();
+    if (wholeFolder) {
+        files = reportFilesForSelection(folder, selection);
         if (files.empty()) {
             std::error_code ec;
             problem = QStringLiteral("%1 に計算書データ(SB_*.PDT)がありません")
@@ -303,7 +341,12 @@ int main(int argc, char** argv)
         }
         return 0;
     }
-    ViewerWindow window(std::move(layout));
+    Relayout relayout;
+    if (wholeFolder)
+        relayout = [folder, &forms](ReportSelection s) {
+            return layoutReport(folder, reportFilesForSelection(folder, s), forms);
+        };
+    ViewerWindow window(std::move(layout), relayout, selection);
     window.show();
     if (!shot.isEmpty()) {
         // The window as shown, saved to an image (for checks without a screen).
