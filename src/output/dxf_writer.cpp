@@ -87,9 +87,13 @@ Rgb aciColour(int index)
 int nearestAci(unsigned colour)
 {
     const Rgb want = rgbOf(colour);
+    // Greys only for greys: a pale tint should keep its hue, not turn grey.
+    const bool grey =
+        std::max({want.r, want.g, want.b}) - std::min({want.r, want.g, want.b}) < 24.0;
     int best = 255;
     double bestD = 1e30;
     for (int i = 10; i <= 255; ++i) {
+        if (i >= 250 && i < 255 && !grey) continue;
         const Rgb c = aciColour(i);
         const double d = (c.r - want.r) * (c.r - want.r) + (c.g - want.g) * (c.g - want.g) +
                          (c.b - want.b) * (c.b - want.b);

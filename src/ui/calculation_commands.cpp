@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "geometry/block_polygons.h"
+#include "output/dxf_writer.h"
+#include "output/figure_results.h"
 #include "ui/main_window.h"
 #include "ui/message_window.h"
 #include "ui/result_table_dialog.h"
@@ -116,6 +119,9 @@ void CalculationCommands::showResultTable()
 {
     const SectionDocument& doc = window_.sectionDocument();
     resultTable_->resize(window_.settings().windowSize(ResultTableDialog::kWindowSizeEntry));
+    const int method = doc.model().conditions.method;
+    resultTable_->setMapContext(doc.model().conditions.allowableSafetyFactor,
+                                method != kMethodLineByAngle && method != kMethodLineBySegments);
     resultTable_->setResults(doc.hasValidResults() ? doc.document().results() : nullptr);
     resultTable_->exec();
 }
@@ -125,6 +131,26 @@ void CalculationCommands::drawFigure()
     const SectionDocument& doc = window_.sectionDocument();
     launcher_->startPlot(doc.model(), doc.hasValidResults() ? doc.results() : nullptr,
                          window_.startDirectory());
+}
+
+bool CalculationCommands::saveFigureDxf()
+{
+    const SectionDocument& doc = window_.sectionDocument();
+    // The same composition as the plotter's, from the document as it is now.
+    const SlopeModel& model = doc.model();
+    const PolygonTable polygons = buildPolygonTable(model);
+    const CalculationResults* results = doc.hasValidResults() ? doc.results() : nullptr;
+    const Figure figure = composeFigure(
+        model, results ? figureResultsFrom(model, *results) : FigureResults{}, &polygons);
+    const QString chosen = window_.asker().saveFileName(
+        tr("計算対象図をDXFで保存する"), window_.settings().dataDirectory(),
+        tr("DXFファイル(*.dxf *.DXF)"), QStringLiteral("dxf"));
+    if (chosen.isEmpty()) return false;
+    if (auto m = writeDxfFile(figure, std::filesystem::path(chosen.toStdString()))) {
+        window_.showMessage(*m);
+        return false;
+    }
+    return true;
 }
 
 void CalculationCommands::printReport()

@@ -33,6 +33,10 @@ class CalculationCommands : public QObject {
     // the plotter or the report viewer, waited for on a thread.
     void drawFigure();
     void printReport();
+    // "計算対象図をDXFで保存(&X)...": the same composed figure as the plotter's, written
+    // as a DXF drawing under a name the user chooses. False when cancelled or not written
+    // (the reason is shown).
+    bool saveFigureDxf();
 
     bool isCalculating() const { return worker_->isRunning(); }
     CalculationWorker& worker() { return *worker_; }

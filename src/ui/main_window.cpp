@@ -191,6 +191,7 @@ void MainWindow::buildActions()
     KA("CalRun", "安定検討計算(&A)");
     KA("Kekka", "計算結果の表示(&D)");
     KA("PlotDraw", "計算対象図の作図(&D)");
+    KA("PlotDxf", "計算対象図をDXFで保存(&X)...");
     KA("ReportPrint", "計算書の印刷(&P)");
     // Figure
     KA("Waku", "作図枠の配置(&W)");
@@ -274,7 +275,7 @@ void MainWindow::buildMenus()
         {"CalSet", "CirSet", "DrawSet", "DispSet", "Nen", "Yaita", nullptr, "Fsize"});
 
     add(menuOf(bar, "CalcMenu", T("計算(&C)")),
-        {"CalRun", "Kekka", nullptr, "PlotDraw", "ReportPrint"});
+        {"CalRun", "Kekka", nullptr, "PlotDraw", "PlotDxf", "ReportPrint"});
 
     QMenu* fig = menuOf(bar, "Sakuzu", T("作図(&Z)"));
     add(fig, {"Waku", "Name", nullptr, "LDraw", "LNotDraw", nullptr});

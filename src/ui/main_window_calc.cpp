@@ -12,6 +12,7 @@ void MainWindow::wireCalculation()
     mine("CalRun", [commands] { commands->runCalculation(); });
     mine("Kekka", [commands] { commands->showResultTable(); });
     mine("PlotDraw", [commands] { commands->drawFigure(); });
+    mine("PlotDxf", [commands] { commands->saveFigureDxf(); });
     mine("ReportPrint", [commands] { commands->printReport(); });
 }
 

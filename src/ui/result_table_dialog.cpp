@@ -1,6 +1,7 @@
 // The result table viewer: tab bar of levels, the table grid with frozen x and y headers,
-// the close button and the remembered window size.
+// the map tab beside it, the close button and the remembered window size.
 #include "ui/result_table_dialog.h"
+#include "ui/safety_map_view.h"
 
 #include <QAbstractButton>
 #include <QEvent>
@@ -11,6 +12,7 @@
 #include <QStyleOptionHeader>
 #include <QStylePainter>
 #include <QTabBar>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <utility>
@@ -76,7 +78,13 @@ ResultTableDialog::ResultTableDialog(QWidget* parent) : QDialog(parent)
     tabs_->setExpanding(false);
     tabs_->setDrawBase(true);
 
-    grid_ = new QTableWidget(frame);
+    // The numbers and the map of the selected level, as two pages with their tabs below
+    // (the level tabs stay on top).
+    views_ = new QTabWidget(frame);
+    views_->setObjectName(QStringLiteral("ViewTabs"));
+    views_->setTabPosition(QTabWidget::South);
+    views_->setDocumentMode(true);
+    grid_ = new QTableWidget(views_);
     grid_->setObjectName(QStringLiteral("StringGrid1"));
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->setSelectionMode(QAbstractItemView::NoSelection); // keeps the colours readable
@@ -106,7 +114,10 @@ ResultTableDialog::ResultTableDialog(QWidget* parent) : QDialog(parent)
     frameLayout->setContentsMargins(0, 0, 0, 0);
     frameLayout->setSpacing(0);
     frameLayout->addWidget(tabs_);
-    frameLayout->addWidget(grid_, 1);
+    mapView_ = new SafetyMapView(views_);
+    views_->addTab(grid_, tr("数値"));
+    views_->addTab(mapView_, tr("安全率分布図"));
+    frameLayout->addWidget(views_, 1);
     frameLayout->addWidget(note_);
 
     close_ = new QPushButton(tr("閉じる"), this);
@@ -146,6 +157,12 @@ void ResultTableDialog::setResults(std::shared_ptr<const CalculationResults> res
     fillGrid(levels_.empty() ? -1 : 0);
 }
 
+void ResultTableDialog::setMapContext(double allowable, bool circleCentres)
+{
+    allowable_ = allowable;
+    circleCentres_ = circleCentres;
+}
+
 void ResultTableDialog::selectTab(int index)
 {
     if (index == tabs_->currentIndex())
@@ -183,6 +200,18 @@ void ResultTableDialog::fillGrid(int tabIndex)
             grid_->setItem(r - 1, c - 1, item);
         }
     }
+
+    const int level = tabIndex >= 0 && tabIndex < static_cast<int>(levels_.size())
+                          ? levels_[static_cast<std::size_t>(tabIndex)]
+                          : 0;
+    mapView_->setMap(results_ && level > 0 && circleCentres_ ? buildSafetyMap(*results_, level)
+                                                             : SafetyMap{},
+                     allowable_);
+    views_->setTabEnabled(1, circleCentres_);
+    views_->setTabToolTip(1, circleCentres_ ? QString()
+                                            : tr("直線すべりの結果には円の中心がないため、"
+                                                 "安全率分布図はありません。"));
+    if (!circleCentres_) views_->setCurrentIndex(0);
 
     if (levels_.empty()) {
         note_->setText(tr("表示できる計算結果がありません。"));

@@ -1,6 +1,6 @@
 // The result table viewer: per search level (one tab each) the smallest factor of safety
 // at every centre or start point, rows of y descending, columns of x in search order, the
-// level minimum in red.
+// level minimum in red; beside the numbers a second tab with the factor-of-safety map.
 #pragma once
 
 #include <QDialog>
@@ -14,8 +14,11 @@ class QLabel;
 class QPushButton;
 class QTabBar;
 class QTableWidget;
+class QTabWidget;
 
 namespace keltora::ui {
+
+class SafetyMapView;
 
 class ResultTableDialog : public QDialog {
     Q_OBJECT
@@ -30,6 +33,11 @@ class ResultTableDialog : public QDialog {
     // first tab. The results are only read.
     void setResults(std::shared_ptr<const CalculationResults> results);
 
+    // What the map tab needs of the section: the allowable factor of safety (colours and
+    // its contour line) and whether the results are circle centres (a straight slip's
+    // start points make no map: the tab is then disabled). Takes effect at the next fill.
+    void setMapContext(double allowable, bool circleCentres);
+
     // Selects a tab (0-based) and fills the grid for its level.
     void selectTab(int index);
     const ResultTable& table() const { return table_; }
@@ -37,6 +45,9 @@ class ResultTableDialog : public QDialog {
 
     QTabBar* tabBar() const { return tabs_; }
     QTableWidget* grid() const { return grid_; }
+    // The numbers (tab 0) and the map (tab 1).
+    QTabWidget* viewTabs() const { return views_; }
+    SafetyMapView* mapView() const { return mapView_; }
 
   signals:
     // The user resized the window: the size to remember for the next opening.
@@ -50,6 +61,10 @@ class ResultTableDialog : public QDialog {
 
     QTabBar* tabs_ = nullptr;
     QTableWidget* grid_ = nullptr;
+    QTabWidget* views_ = nullptr;
+    SafetyMapView* mapView_ = nullptr;
+    double allowable_ = 0.0;
+    bool circleCentres_ = true;
     QLabel* note_ = nullptr;
     QPushButton* close_ = nullptr;
     std::shared_ptr<const CalculationResults> results_;
