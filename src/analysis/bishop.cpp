@@ -330,6 +330,14 @@ void BishopEvaluator::evaluateCircle(int grid, double cx, double cy, double rr,
     evaluateCircleCapturing(grid, cx, cy, rr, breaks, out, nullptr);
 }
 
+long BishopEvaluator::evaluateCircleCounting(int grid, double cx, double cy, double rr,
+                                             const SliceBreaks& breaks,
+                                             std::vector<EvaluatedMass>& out) const
+{
+    BishopTerms terms(section_, modified_, nullptr);
+    return walkCircleWith(section_, grid, cx, cy, rr, breaks, terms, out);
+}
+
 void BishopEvaluator::evaluateCircleCapturing(int grid, double cx, double cy, double rr,
                                               const SliceBreaks& breaks,
                                               std::vector<EvaluatedMass>& out,
