@@ -12,6 +12,10 @@ foreach(program keltora-gui keltora-plotter keltora-report-viewer)
   endif()
 endforeach()
 install(TARGETS ${keltora_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The rendering program of `keltora plot -o` and `keltora report`, run by keltora only.
+if(TARGET keltora-render)
+  install(TARGETS keltora-render RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/keltora)
+endif()
 
 # Data the programs find relative to their own folder (bin/../share/keltora/...).
 install(DIRECTORY forms/ DESTINATION ${CMAKE_INSTALL_DATADIR}/keltora/forms

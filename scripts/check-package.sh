@@ -39,6 +39,7 @@ if [ -x "$build/keltora-gui" ]; then
                     share/icons/hicolor/scalable/apps/keltora.svg share/mime/packages/keltora.xml)
 fi
 for f in "${expected_files[@]}" bin/keltora bin/keltora-plotter bin/keltora-report-viewer \
+         libexec/keltora/keltora-render \
          share/keltora/forms/SB_CHK00.PFM share/keltora/examples/embankment.SDW \
          share/doc/keltora/manual/index.html share/doc/keltora/manual/manual.css \
          share/doc/keltora/verification.html share/doc/keltora/verification.md \

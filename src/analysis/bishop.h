@@ -76,6 +76,9 @@ class BishopEvaluator final : public CircleEvaluator {
     SliceBreaks buildSliceBreaks(double cx) const override;
     void evaluateCircle(int grid, double cx, double cy, double rr, const SliceBreaks& breaks,
                         std::vector<EvaluatedMass>& out) const override;
+    // As evaluateCircle; returns the number of slices summed (for benchmarks).
+    long evaluateCircleCounting(int grid, double cx, double cy, double rr,
+                                const SliceBreaks& breaks, std::vector<EvaluatedMass>& out) const;
     // As evaluateCircle; every finished mass replaces *capture (when given), so that it
     // ends holding the last mass of the circle.
     void evaluateCircleCapturing(int grid, double cx, double cy, double rr,

@@ -24,17 +24,23 @@ inline int workerThreads(int requested)
     return std::clamp(n, 1, 256);
 }
 
-// Evaluates items 0 .. n-1 with eval(i, work, scratch) on `threads` threads, each thread
-// with its own Scratch, and hands every Work to store(i, work) on the calling thread
-// strictly in item order. abort(i) is asked on the calling thread before item i is stored;
-// true ends the run there and returns false. Everything that depends on order (tables,
-// dump files, minima, ties, the abort point, the observer's calls) is therefore that of
-// the serial loop, which runs instead for one thread or one item.
+// Evaluates items 0 .. n-1 with eval(i, work, scratch) on `threads` threads (the calling
+// thread and threads - 1 helpers), each thread with its own Scratch, and hands every Work
+// to store(i, work) on the calling thread strictly in item order. abort(i) is asked on
+// the calling thread before item i is stored; true ends the run there and returns false.
+// Everything that depends on order (tables, dump files, minima, ties, the abort point,
+// the observer's calls) is therefore that of the serial loop, which runs instead for one
+// thread or one item.
+//
+// The calling thread evaluates items too, and stores whatever is ready in order between
+// its own items; it waits only when it can take no item (none left, or the helpers are
+// kOrderedLookAhead items ahead of the store). So `threads` threads compute, none of them
+// only waits, and no extra thread competes with them for the cores.
 //
 // An exception of eval is rethrown on the calling thread when its item's turn comes. On
 // every way out (the end, an abort, an exception of eval, store or abort, a thread that
-// cannot be started) the workers are stopped and joined before the function returns or
-// the exception leaves it: the callers' data outlive every worker.
+// cannot be started) the helpers are stopped and joined before the function returns or
+// the exception leaves it: the callers' data outlive every helper.
 template <typename Work, typename Scratch, typename Eval, typename Store, typename Abort>
 bool runInOrder(long long n, int threads, Eval&& eval, Store&& store, Abort&& abort)
 {
@@ -54,7 +60,7 @@ bool runInOrder(long long n, int threads, Eval&& eval, Store&& store, Abort&& ab
         std::exception_ptr error;
         bool ready = false; // guarded by mutex
     };
-    // A ring of slots: a worker fills slot i % kOrderedLookAhead only once item
+    // A ring of slots: item i goes to slot i % kOrderedLookAhead, taken only once item
     // i - kOrderedLookAhead has been stored.
     std::vector<Slot> slots(static_cast<std::size_t>(std::min(n, kOrderedLookAhead)));
     auto slotOf = [&](long long i) -> Slot& {
@@ -64,9 +70,19 @@ bool runInOrder(long long n, int threads, Eval&& eval, Store&& store, Abort&& ab
     std::condition_variable readyCv, spaceCv;
     std::atomic<long long> next{0};
     std::atomic<bool> stop{false};
-    long long stored = 0; // guarded by mutex
+    long long stored = 0; // guarded by mutex; written by the calling thread only
 
-    auto worker = [&] {
+    auto evaluate = [&](long long i, Scratch& scratch) {
+        Slot& slot = slotOf(i);
+        try {
+            eval(i, slot.work, scratch);
+        } catch (...) {
+            slot.error = std::current_exception();
+        }
+        std::lock_guard lock(mutex);
+        slot.ready = true;
+    };
+    auto helper = [&] {
         Scratch scratch;
         for (;;) {
             const long long i = next.fetch_add(1);
@@ -76,23 +92,14 @@ bool runInOrder(long long n, int threads, Eval&& eval, Store&& store, Abort&& ab
                 spaceCv.wait(lock, [&] { return stop.load() || i < stored + kOrderedLookAhead; });
             }
             if (stop.load()) return;
-            Slot& slot = slotOf(i);
-            try {
-                eval(i, slot.work, scratch);
-            } catch (...) {
-                slot.error = std::current_exception();
-            }
-            {
-                std::lock_guard lock(mutex);
-                slot.ready = true;
-            }
-            readyCv.notify_all();
+            evaluate(i, scratch);
+            readyCv.notify_one(); // only the calling thread waits for ready items
         }
     };
 
     std::vector<std::thread> pool;
     pool.reserve(static_cast<std::size_t>(threads));
-    // Declared after everything the workers use, so that it runs first on the way out.
+    // Declared after everything the helpers use, so that it runs first on the way out.
     struct Joiner {
         std::atomic<bool>& stop;
         std::mutex& mutex;
@@ -102,33 +109,64 @@ bool runInOrder(long long n, int threads, Eval&& eval, Store&& store, Abort&& ab
         {
             stop.store(true);
             {
-                std::lock_guard lock(mutex); // no worker between its test and its wait
+                std::lock_guard lock(mutex); // no helper between its test and its wait
             }
             spaceCv.notify_all();
             for (std::thread& t : pool)
                 if (t.joinable()) t.join();
         }
     } joiner{stop, mutex, spaceCv, pool};
-    const long long count = std::min<long long>(threads, n);
+    const long long count = std::min<long long>(threads - 1, n - 1);
     for (long long t = 0; t < count; ++t)
-        pool.emplace_back(worker);
+        pool.emplace_back(helper);
 
-    for (long long i = 0; i < n; ++i) {
-        if (abort(i)) return false;
-        Slot& slot = slotOf(i);
+    // Stores item `toStore` if it is ready (or, with `wait`, once it is). Returns false
+    // when abort asked to end the run.
+    long long toStore = 0;
+    auto storeNext = [&](bool wait, bool& storedOne) {
+        storedOne = false;
+        Slot& slot = slotOf(toStore);
         {
             std::unique_lock lock(mutex);
-            readyCv.wait(lock, [&] { return slot.ready; });
+            if (!slot.ready) {
+                if (!wait) return true;
+                readyCv.wait(lock, [&] { return slot.ready; });
+            }
         }
+        if (abort(toStore)) return false;
         if (slot.error) std::rethrow_exception(slot.error);
-        store(i, slot.work);
+        store(toStore, slot.work);
         slot.work = Work{};
         {
             std::lock_guard lock(mutex);
             slot.ready = false;
-            stored = i + 1;
+            stored = ++toStore;
         }
         spaceCv.notify_all();
+        storedOne = true;
+        return true;
+    };
+
+    Scratch scratch;
+    while (toStore < n) {
+        // Everything that is ready, in order.
+        bool storedOne = true;
+        while (storedOne && toStore < n)
+            if (!storeNext(false, storedOne)) return false;
+        if (toStore >= n) break;
+        // An item of its own, when one is left within the look-ahead of the store.
+        long long i = next.load();
+        bool took = false;
+        while (i < n && i < toStore + kOrderedLookAhead)
+            if (next.compare_exchange_weak(i, i + 1)) {
+                took = true;
+                break;
+            }
+        if (took) {
+            evaluate(i, scratch);
+            continue;
+        }
+        if (!storeNext(true, storedOne)) return false;
     }
     return true;
 }

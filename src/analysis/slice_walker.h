@@ -98,10 +98,11 @@ template <typename Terms> class Walker {
         const double ym = (y1 + y2) / 2;
         const double ya = arcHeight(cx_, cy_, rr_, xm);
         columns_.clear();
+        // The same for every block: one division per slice, not one per block.
+        const double t = (xm - cur) / (prev - cur);
         for (const SubExtent& e : active_) {
             const PreparedBlock& b = s_.blocks[static_cast<size_t>(e.block)];
             if (!(b.xmin <= xm && xm <= b.xmax && b.ymax >= ym)) continue;
-            const double t = (xm - cur) / (prev - cur);
             double top = e.topCur + (e.topPrev - e.topCur) * t;
             double bottom = e.bottomCur + (e.bottomPrev - e.bottomCur) * t;
             top = std::max(top, ya);

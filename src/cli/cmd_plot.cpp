@@ -9,6 +9,7 @@
 
 #include "analysis/calculation.h"
 #include "cli/commands.h"
+#include "cli/render_process.h"
 #include "geometry/block_polygons.h"
 #include "model/c_format.h"
 #include "model/safe_file.h"
@@ -18,10 +19,6 @@
 #include "output/figure_results.h"
 #include "output/plot_file.h"
 #include "output/safety_map.h"
-#ifdef KELTORA_HAVE_RENDER
-#include "render/plot_painter.h"
-#include "render/plot_reader.h"
-#endif
 
 namespace keltora::cli {
 namespace {
@@ -123,18 +120,11 @@ int runPlot(const Args& argsIn)
         return exitCodeOf(outcome);
     }
 #ifdef KELTORA_HAVE_RENDER
-    // The figure is rendered from the plot file as written, so both always agree; the map
-    // has no plot file and is rendered as composed.
-    std::string error;
-    std::optional<PlotDocument> doc;
-    if (map)
-        doc = plotDocumentOf(mapFigure, "安全率分布図");
-    else
-        doc = readPlotFile(plotPath, &error);
-    if (!doc || !exportPlotByExtension(*doc, out, &error)) {
-        std::fprintf(stderr, "keltora plot: %s\n", error.c_str());
+    // In keltora-render, so that this program loads no Qt. The figure is rendered from the
+    // plot file as written, so both always agree; the map has no plot file and is handed
+    // over as composed.
+    if (map ? !renderComposedFigure(mapFigure, "安全率分布図", out) : !renderFigure(plotPath, out))
         return 2;
-    }
     std::printf("wrote %s\n", fullPath(out).c_str());
 #endif
     return exitCodeOf(outcome);

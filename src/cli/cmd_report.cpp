@@ -14,12 +14,7 @@
 #include "output/report_layout.h"
 #include "output/report_summary.h"
 
-#ifdef KELTORA_HAVE_RENDER
-#include <QGuiApplication>
-
-#include "render/qt_environment.h"
-#include "render/report_painter.h"
-#endif
+#include "cli/render_process.h"
 
 namespace keltora::cli {
 namespace {
@@ -29,31 +24,6 @@ namespace fs = std::filesystem;
 const char* const kUsage =
     "report FILE.SDW [-o REPORT.pdf] [--summary] [--workdir DIR] [--threads N] "
     "[--accept-warnings]";
-
-#ifdef KELTORA_HAVE_RENDER
-bool renderPdf(const fs::path& workDir, const std::vector<std::string>& files, const fs::path& pdf)
-{
-    prepareQtEnvironment(true);
-    routeQtMessages();
-    static int argc = 1;
-    static char name[] = "keltora";
-    static char* argv[] = {name, nullptr};
-    QGuiApplication app(argc, argv);
-    std::error_code ec;
-    const fs::path program = fs::read_symlink("/proc/self/exe", ec).parent_path();
-    FormLibrary forms(reportFormFolders(workDir, {}, program));
-    ReportLayout layout = layoutReport(workDir, files, forms);
-    for (const auto& w : layout.warnings)
-        std::fprintf(stderr, "%s\n", w.c_str());
-    QString error;
-    if (!exportReportPdf(layout, QString::fromStdString(pdf.string()), &error)) {
-        std::fprintf(stderr, "keltora report: %s\n", error.toStdString().c_str());
-        return false;
-    }
-    std::printf("%s (%zu pages)\n", fullPath(pdf).c_str(), layout.pages.size());
-    return true;
-}
-#endif
 
 int runReport(const Args& argsIn)
 {
@@ -107,7 +77,8 @@ int runReport(const Args& argsIn)
             : std::vector<std::string>{"SB_CHECK.PDT"};
 #ifdef KELTORA_HAVE_RENDER
     const int code = exitCodeOf(outcome);
-    if (!renderPdf(workDir, files, pdf)) return 2;
+    // In keltora-render, so that this program loads no Qt.
+    if (!renderReport(workDir, files, pdf)) return 2;
     if (code == 2)
         std::fprintf(stderr, "keltora report: no calculation result: the report holds the "
                              "input check list only (exit 2)\n");

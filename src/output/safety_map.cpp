@@ -429,12 +429,22 @@ SafetyMapPlacement appendSafetyMap(Figure& figure, const SafetyMap& map, double 
                 style.allowable > 0.0 && std::fabs(s.level - style.allowable) < kLevelTolerance;
             P.line(paper(s.a), paper(s.b), allowable ? kLayerMapAllowable : kLayerMapContours);
         }
-        // Outlines of the finer grids.
+        // Outlines of the finer grids, cut to the frame: a finer grid extended beyond its
+        // coarser one (its minimum on an edge) shows only the part inside.
         for (const SafetyMapStyle::Outline& o : style.outlines) {
             const Point2 a = paper({o.xmin, o.ymin}), b = paper({o.xmax, o.ymax});
-            P.rect(a.x, a.y, b.x, b.y, kLayerMapContours);
-            if (!o.label.empty())
-                P.text({a.x + 0.5, b.y - 0.8 * t - 0.5}, 0.8 * t, o.label, kLayerMapText);
+            const double rx1 = std::max(a.x, fx1), ry1 = std::max(a.y, fy1);
+            const double rx2 = std::min(b.x, fx2), ry2 = std::min(b.y, fy2);
+            if (!(rx2 > rx1 && ry2 > ry1)) continue;
+            if (a.y >= fy1) P.line({rx1, a.y}, {rx2, a.y}, kLayerMapContours);
+            if (b.y <= fy2) P.line({rx1, b.y}, {rx2, b.y}, kLayerMapContours);
+            if (a.x >= fx1) P.line({a.x, ry1}, {a.x, ry2}, kLayerMapContours);
+            if (b.x <= fx2) P.line({b.x, ry1}, {b.x, ry2}, kLayerMapContours);
+            if (o.label.empty()) continue;
+            const double lt = 0.8 * t;
+            const Point2 at{rx1 + 0.5, ry2 - lt - 0.5};
+            P.text(at, lt, o.label, kLayerMapText);
+            taken.push_back({at.x, at.y, at.x + figureTextWidth(o.label, lt), at.y + lt});
         }
         // The minimum first, so that the contour labels keep clear of it.
         const Point2 mp = paper({fminX, fminY});

@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# The speed report of the circle search and of the command line: time per slice per core
+# by method, the two-thread scaling of the four-grid searches, and whole-process times of
+# `keltora calc` and `keltora info`. Usage: bench/run.sh [BUILD_DIR] [REPETITIONS]
+# (BUILD_DIR built with -DKELTORA_BUILD_BENCH=ON; default build-dev, 5 repetitions).
+# Every figure is the smallest of the repetitions: on a shared machine that is the one
+# closest to what the code needs. Compare runs made under the same conditions only.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=$(cd "${1:-build-dev}" && pwd)
+reps=${2:-5}
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+echo "== machine: $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg), $(date -u '+%F %T') UTC"
+"$build/bench_slices" --benchmark_repetitions="$reps" --benchmark_min_time=0.2 \
+    --benchmark_format=json >"$scratch/slices.json" 2>/dev/null
+
+# Whole process, wall time in ms of each run.
+times() {
+    for ((i = 0; i < reps * 4; i++)); do
+        local t0 t1
+        t0=$(date +%s%N)
+        "$@" >/dev/null 2>&1 || true
+        t1=$(date +%s%N)
+        echo $(((t1 - t0) / 1000))
+    done
+}
+mkdir -p "$scratch/work"
+yamagami=examples/verification/yamagami_ueta.SDW
+times "$build/keltora" calc "$yamagami" --workdir "$scratch/work" --quiet >"$scratch/calc.txt"
+times "$build/keltora" calc "$yamagami" --workdir "$scratch/work" --quiet --threads 1 \
+    >"$scratch/calc1.txt"
+times "$build/keltora" info "$yamagami" >"$scratch/info.txt"
+
+python3 - "$scratch" <<'PY'
+import json, sys, statistics
+d = sys.argv[1]
+runs = json.load(open(f"{d}/slices.json"))["benchmarks"]
+mins = {r["run_name"]: r for r in runs if r.get("aggregate_name") == "min"}
+sections = {0: "benchmark.SDW", 1: "yamagami_ueta.SDW"}
+methods = {0: "Fellenius", 2: "Bishop"}
+print("\n== time per slice per core (smallest of the repetitions)")
+print(f"{'section':<18} {'method':<10} {'slices':>9} {'1 thread':>10} {'cpu':>8} {'2 threads':>10} {'cpu':>8} {'speed-up':>9}")
+for s in sections:
+    for m in methods:
+        one = mins.get(f"BM_Search/section:{s}/method:{m}/threads:1/real_time")
+        two = mins.get(f"BM_Search/section:{s}/method:{m}/threads:2/real_time")
+        if not one or not two:
+            continue
+        slices = one["slices"]
+        ns1 = one["real_time"] * 1e6 / slices          # real_time in ms
+        ns2 = two["real_time"] * 1e6 * 2 / slices
+        print(f"{sections[s]:<18} {methods[m]:<10} {slices/1e6:8.2f}M {ns1:8.1f}ns {one['cpu_ns_per_slice']:6.1f}ns"
+              f" {ns2:8.1f}ns {two['cpu_ns_per_slice']:6.1f}ns {one['real_time']/two['real_time']:8.2f}x")
+print("  (ns per slice per core = wall time x threads / slices; cpu = CPU time of all threads /")
+print("   slices, which other processes on the machine barely change; speed-up = 1-thread wall")
+print("   time / 2-thread wall time of the whole search, meaningful only on an idle machine)")
+
+def ms(name):
+    v = [int(x) / 1000 for x in open(f"{d}/{name}.txt").read().split()]
+    return f"min {min(v):6.1f} ms, median {statistics.median(v):6.1f} ms"
+print("\n== whole process (wall time)")
+print(f"keltora calc yamagami_ueta.SDW             {ms('calc')}")
+print(f"keltora calc yamagami_ueta.SDW --threads 1 {ms('calc1')}")
+print(f"keltora info yamagami_ueta.SDW             {ms('info')}")
+PY
