@@ -255,7 +255,7 @@ TEST(SheetPile, PassiveRowsSortedTopDownAndCutAtTheTip)
     EXPECT_DOUBLE_EQ(atTip[1].y, 20.0);
 }
 
-TEST(SheetPile, DialogStoresHandlingSpecificationAndTable)
+TEST(SheetPile, DialogStoresHandlingSectionDataAndTable)
 {
     auto m = squareModel();
     SheetPileFields f = sheetPileFields(*m);
