@@ -86,16 +86,13 @@ class RecordingTerms final : public SliceTerms {
         current_.record = mass.rec;
         current_.sign = sign;
         // The direction turns the weight terms (the walk negates mdw for a slip to the
-        // right); the Bishop resisting terms take the last factor of safety of the
-        // iteration (not the one cut to its decimals).
+        // right); the Bishop resisting terms take the trial factor of the iteration's last
+        // pass, so that they add up to the mass's mr.
+        const double trial = bishop_ ? lastTrial(mass.rec.mr, iteration.f1) : 0.0;
         for (std::size_t i = 0; i < current_.rows.size(); ++i) {
             current_.rows[i].driving += sign * current_.mdw[i];
-            if (bishop_ && i < current_.bishop.size()) {
-                const BishopSliceTerms& t = current_.bishop[i];
-                const double f = iteration.f1;
-                const double m = t.cosTerm + (f != 0.0 ? t.absTerm / f : 0.0);
-                current_.rows[i].resisting = m != 0.0 ? t.numerator / m : 0.0;
-            }
+            if (bishop_ && i < current_.bishop.size())
+                current_.rows[i].resisting = resistingTerm(current_.bishop[i], trial);
         }
         masses.push_back(std::move(current_));
         current_ = WalkedMass{};
@@ -104,6 +101,37 @@ class RecordingTerms final : public SliceTerms {
     std::vector<WalkedMass> masses;
 
   private:
+    static double resistingTerm(const BishopSliceTerms& t, double f)
+    {
+        const double m = t.cosTerm + (f != 0.0 ? t.absTerm / f : 0.0);
+        return m != 0.0 ? t.numerator / m : 0.0;
+    }
+
+    // The trial factor f0 of the last pass: the pass ended within kBishopConverged of its
+    // result f1, and its resisting sum is mr, which grows with f0; found by halving the
+    // interval around f1. f1 itself when the sum does not reach mr there.
+    double lastTrial(double mr, double f1) const
+    {
+        auto sum = [this](double f) {
+            double total = 0.0;
+            for (const BishopSliceTerms& t : current_.bishop)
+                total += resistingTerm(t, f);
+            return std::fabs(total);
+        };
+        double lo = f1 - 2 * kBishopConverged, hi = f1 + 2 * kBishopConverged;
+        if (!(lo > 0.0) || !std::isfinite(f1)) return f1;
+        const bool rising = sum(hi) >= sum(lo);
+        if ((sum(lo) - mr) * (sum(hi) - mr) > 0.0) return f1;
+        for (int i = 0; i < 80; ++i) {
+            const double mid = (lo + hi) / 2;
+            if ((sum(mid) < mr) == rising)
+                lo = mid;
+            else
+                hi = mid;
+        }
+        return (lo + hi) / 2;
+    }
+
     const PreparedSection& s_;
     bool bishop_, modified_;
     double mry_;

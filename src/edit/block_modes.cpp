@@ -205,6 +205,7 @@ EditOutcome BlockModes::xyButton(EditSession& s, const EditContext& c)
     if (s.mode != kModeBlockAdd) return {};
     DialogRequest r;
     r.kind = DialogKind::PointCoordinates;
+    r.blockPosition = true;
     Marks none;
     if (!c.host.openDialog(r, none)) return {};
     return addBlockAt(c, r.position);

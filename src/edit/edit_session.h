@@ -141,11 +141,12 @@ enum class DialogKind {
 
 struct DialogRequest {
     DialogKind kind = DialogKind::PointCoordinates;
-    int slot = -1;       // point or block slot
-    bool moving = false; // point coordinates: move the point (true) or add it
-    Point2 position;     // point coordinates, in and out
-    SoilBlock block;     // the block, in and out
-    double offset = 1.0; // parallel distance, in and out
+    int slot = -1;              // point or block slot
+    bool moving = false;        // point coordinates: move the point (true) or add it
+    bool blockPosition = false; // point coordinates: a block's inner point, not a point
+    Point2 position;            // point coordinates, in and out
+    SoilBlock block;            // the block, in and out
+    double offset = 1.0;        // parallel distance, in and out
 };
 
 // What the modes need from the window: the Yes/No question captioned "確認" (shown over

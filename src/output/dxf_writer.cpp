@@ -137,8 +137,20 @@ void solid(DxfOut& d, const std::vector<Point2>& pts, int layer, int colour)
     d.point(13, pts[2]);
 }
 
+bool finite(const FigureItem& it)
+{
+    auto ok = [](Point2 p) { return std::isfinite(p.x) && std::isfinite(p.y); };
+    if (!ok(it.p1) || !ok(it.p2) || !ok(it.centre) || !std::isfinite(it.size) ||
+        !std::isfinite(it.size2))
+        return false;
+    return std::all_of(it.points.begin(), it.points.end(), ok);
+}
+
 void entity(DxfOut& d, const FigureItem& it, Point2 shift)
 {
+    // A value that is not a number would make the whole drawing unreadable ("nan" where a
+    // coordinate belongs): such a primitive is left out, as the painter cannot draw it either.
+    if (!finite(it)) return;
     auto at = [&](Point2 p) { return Point2{p.x + shift.x, p.y + shift.y}; };
     switch (it.kind) {
     case FigureItemKind::Line: line(d, at(it.p1), at(it.p2), it.layer); break;

@@ -23,9 +23,9 @@ CoordinateInputDialog::CoordinateInputDialog(DialogDocument& document, DialogHos
 
 CoordinateInputDialog::CoordinateInputDialog(DialogHost& host, const SlopeModel& model,
                                              DialogDocument* document, CoordinateFields shown,
-                                             QWidget* parent)
+                                             QWidget* parent, bool freePosition)
     : SizedDialog(host, kSizeCoordinateInput, "TXY_Frm", parent), model_(model),
-      document_(document), shown_(std::move(shown))
+      document_(document), freePosition_(freePosition), shown_(std::move(shown))
 {
     setWindowTitle(tr("座標入力"));
     auto* root = new QHBoxLayout(this);
@@ -59,7 +59,7 @@ CoordinateInputDialog::CoordinateInputDialog(DialogHost& host, const SlopeModel&
     number_->setText(qs(shown_.number));
     setTextOf(x_, shown_.x);
     setTextOf(y_, shown_.y);
-    if (shown_.slot < 0) ok->setEnabled(false); // the point table is full
+    if (shown_.slot < 0 && !freePosition_) ok->setEnabled(false); // the point table is full
 
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(ok, &QPushButton::clicked, this, &CoordinateInputDialog::confirm);
@@ -68,6 +68,12 @@ CoordinateInputDialog::CoordinateInputDialog(DialogHost& host, const SlopeModel&
 void CoordinateInputDialog::confirm()
 {
     const CoordinateFields f = fields();
+    if (freePosition_) {
+        position_ = {readEditNumber(f.x), readEditNumber(f.y)};
+        outcome_ = DialogOutcome{};
+        accept();
+        return;
+    }
     if (document_) {
         outcome_ = confirmThrough(*document_, DialogChange::Model,
                                   [&](SlopeModel& m) { return applyCoordinate(m, f); });
@@ -99,6 +105,15 @@ bool CoordinateInputDialog::askPosition(DialogHost& host, const SlopeModel& mode
         shown.y = showTableCoordinate(position.y);
     }
     CoordinateInputDialog dialog(host, model, nullptr, shown, parent);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    position = dialog.position();
+    return true;
+}
+
+bool CoordinateInputDialog::askBlockPosition(DialogHost& host, const SlopeModel& model,
+                                             Point2& position, QWidget* parent)
+{
+    CoordinateInputDialog dialog(host, model, nullptr, CoordinateFields{}, parent, true);
     if (dialog.exec() != QDialog::Accepted) return false;
     position = dialog.position();
     return true;

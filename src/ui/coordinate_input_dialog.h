@@ -23,6 +23,10 @@ class CoordinateInputDialog : public SizedDialog {
     // `position` when confirmed. A position on another point keeps the dialog open.
     static bool askPosition(DialogHost& host, const SlopeModel& model, int slot, bool moving,
                             Point2& position, QWidget* parent = nullptr);
+    // For the block add mode: a position inside a closed region (no point number; any
+    // position is taken, the mode itself checks the region).
+    static bool askBlockPosition(DialogHost& host, const SlopeModel& model, Point2& position,
+                                 QWidget* parent = nullptr);
 
     CoordinateFields fields() const;
     // The outcome of the last confirmation (accepted and stored: the point was written).
@@ -31,11 +35,12 @@ class CoordinateInputDialog : public SizedDialog {
 
   private:
     CoordinateInputDialog(DialogHost& host, const SlopeModel& model, DialogDocument* document,
-                          CoordinateFields shown, QWidget* parent);
+                          CoordinateFields shown, QWidget* parent, bool freePosition = false);
     void confirm();
 
     const SlopeModel& model_;
     DialogDocument* document_; // null: values only
+    bool freePosition_;        // a block position: no point slot, no point check
     CoordinateFields shown_;
     QLineEdit* number_;
     QLineEdit* x_;

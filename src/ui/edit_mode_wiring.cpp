@@ -1,20 +1,16 @@
 // The mouse edit modes in the main window.
 #include "ui/edit_mode_wiring.h"
 
-#include <QButtonGroup>
-#include <QCheckBox>
 #include <QDialog>
-#include <QDialogButtonBox>
-#include <QFormLayout>
-#include <QInputDialog>
-#include <QLineEdit>
 #include <QPainter>
 #include <QPolygon>
-#include <QRadioButton>
 
 #include "analysis/results.h"
 #include "edit/block_rules.h"
 #include "edit/view_transform.h"
+#include "ui/block_dialog.h"
+#include "ui/coordinate_input_dialog.h"
+#include "ui/dialog_host.h"
 #include "ui/main_window.h"
 
 namespace keltora::ui {
@@ -228,94 +224,29 @@ bool EditModeWiring::openDialog(DialogRequest& request, const Marks& marks)
     return ok;
 }
 
-namespace {
-
-// The block's parameters, by the block dialog's rules (kinds, what each kind keeps).
-bool editBlock(QWidget* parent, SoilBlock& block)
-{
-    QDialog d(parent);
-    d.setObjectName(QStringLiteral("ModeBlockDialog"));
-    d.setWindowTitle(QStringLiteral("ブロック構成項目"));
-    BlockFields f = blockFields(block);
-    auto* form = new QFormLayout(&d);
-    auto edit = [&](const char* label, const std::string& text) {
-        auto* e = new QLineEdit(QString::fromStdString(text), &d);
-        form->addRow(QString::fromUtf8(label), e);
-        return e;
-    };
-    QLineEdit* w = edit("単位体積重量　Ｗ", f.unitWeight);
-    QLineEdit* w2 = edit("有効単体重量　Ｗ'", f.effectiveUnitWeight);
-    QLineEdit* k = edit("粘着力の勾配　Ｋ", f.cohesionGradient);
-    QLineEdit* c0 = edit("基準粘着力　　Ｃ0", f.baseCohesion);
-    QLineEdit* phi = edit("内部摩擦角　　φ", f.frictionAngle);
-    const char* kinds[] = {"土ブロック", "水の影響を水圧で考慮する（すべり円を水中は通さない。）",
-                           "水の影響を重量で考慮する（すべり円を水中も通す。）", "構造物ブロック"};
-    auto* group = new QButtonGroup(&d);
-    for (int i = 0; i < 4; ++i) {
-        auto* r = new QRadioButton(QString::fromUtf8(kinds[i]), &d);
-        r->setChecked(i == blockKindOf(f));
-        group->addButton(r, i);
-        form->addRow(r);
-    }
-    auto* piles = new QCheckBox(QStringLiteral("砂杭がある"), &d);
-    piles->setChecked(f.hasSandPiles);
-    form->addRow(piles);
-    QLineEdit* ws = edit("単位体積重量　Ｗs", f.pileUnitWeight);
-    QLineEdit* as = edit("砂杭置換率　　Ａs", f.pileReplacementRatio);
-    QLineEdit* n = edit("応力分担比　　ｎ", f.stressShareRatio);
-    QLineEdit* phis = edit("内部摩擦角　　φs", f.pileFrictionAngle);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &d);
-    form->addRow(buttons);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &d, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &d, &QDialog::reject);
-    if (d.exec() != QDialog::Accepted) return false;
-    const int kind = group->checkedId();
-    f.water = kind == kWaterPressureBlock || kind == kWaterWeightBlock;
-    f.structure = kind == kStructureBlock;
-    f.soil = kind == kSoilBlock;
-    f.waterMode = kind == kWaterWeightBlock ? kWaterWeightBlock : kWaterPressureBlock;
-    f.hasSandPiles = piles->isChecked();
-    auto text = [](QLineEdit* e) { return e->text().toStdString(); };
-    f.unitWeight = text(w);
-    f.effectiveUnitWeight = text(w2);
-    f.cohesionGradient = text(k);
-    f.baseCohesion = text(c0);
-    f.frictionAngle = text(phi);
-    f.pileUnitWeight = text(ws);
-    f.pileReplacementRatio = text(as);
-    f.stressShareRatio = text(n);
-    f.pileFrictionAngle = text(phis);
-    storeBlockFields(block, f);
-    return true;
-}
-
-} // namespace
-
 EditModeWiring::DialogOpener defaultModeDialogs(MainWindow& window)
 {
     return [&window](DialogRequest& r) {
-        bool ok = false;
+        DialogHost& host = window.dialogHost();
         switch (r.kind) {
         case DialogKind::ParallelOffset: {
-            const double d = QInputDialog::getDouble(
-                &window, QStringLiteral("平行線の離れ"),
-                QStringLiteral("追加する平行線の離れ距離を\nを指定してください"), r.offset, -1e6,
-                1e6, 3, &ok);
-            if (ok) r.offset = d;
-            return ok;
+            ParallelLineDialog d(host, r.offset, &window);
+            if (d.exec() != QDialog::Accepted) return false;
+            r.offset = d.distance();
+            return true;
         }
-        case DialogKind::PointCoordinates: {
-            const double x =
-                QInputDialog::getDouble(&window, QStringLiteral("座標入力"),
-                                        QStringLiteral("Ｘ (m)"), r.position.x, -1e9, 1e9, 4, &ok);
-            if (!ok) return false;
-            const double y =
-                QInputDialog::getDouble(&window, QStringLiteral("座標入力"),
-                                        QStringLiteral("Ｙ (m)"), r.position.y, -1e9, 1e9, 4, &ok);
-            if (ok) r.position = {x, y};
-            return ok;
+        case DialogKind::PointCoordinates:
+            if (r.blockPosition)
+                return CoordinateInputDialog::askBlockPosition(
+                    host, window.dialogDocument().model(), r.position, &window);
+            return CoordinateInputDialog::askPosition(host, window.dialogDocument().model(), r.slot,
+                                                      r.moving, r.position, &window);
+        case DialogKind::Block: {
+            BlockDialog d(host, r.block, &window);
+            if (d.exec() != QDialog::Accepted) return false;
+            r.block = d.block();
+            return true;
         }
-        case DialogKind::Block: return editBlock(&window, r.block);
         }
         return false;
     };

@@ -160,6 +160,25 @@ TEST(DxfWriter, PrimitivesBecomeEntitiesOnNamedLayers)
     EXPECT_EQ(r.drawing.skippedEntities.at("CIRCLE"), 1);
 }
 
+TEST(DxfWriter, PrimitivesWithoutFiniteCoordinatesAreLeftOut)
+{
+    Figure f;
+    f.items.push_back(item(FigureItemKind::Line, kLayerBoundary, {0, 0}, {1, 1}));
+    f.items.push_back(item(FigureItemKind::Line, kLayerBoundary, {NAN, 0}, {1, 1}));
+    FigureItem arc = item(FigureItemKind::Arc, kLayerCritical, {1, 0}, {0, 1}, {0, 0});
+    arc.centre.y = INFINITY;
+    f.items.push_back(arc);
+    FigureItem text = item(FigureItemKind::Text, kLayerSoil, {1, 1});
+    text.size = NAN;
+    text.text = "x";
+    f.items.push_back(text);
+    const std::string bytes = dxfFileBytes(f);
+    EXPECT_EQ(bytes.find("nan"), std::string::npos);
+    EXPECT_EQ(bytes.find("inf"), std::string::npos);
+    EXPECT_EQ(countsOf(entitiesOf(bytes)), (Counts{{{"04_BOUNDARY_LINES", "LINE"}, 1}}));
+    EXPECT_EQ(parseDxf(bytes, "f.dxf").status, 0);
+}
+
 TEST(DxfWriter, LayerNamesSayWhatTheyHold)
 {
     EXPECT_EQ(dxfLayerName(kLayerCritical), "06_CRITICAL_SURFACE");

@@ -23,7 +23,10 @@ QString openWith(ui::MainWindow& w, const char* command,
                  const std::function<void(QDialog&)>& answer)
 {
     QString form;
-    QTimer::singleShot(0, [&] {
+    // The timer dies with `guard` when the command opened no dialog: it must never fire in a
+    // later test with references to this call's dead locals.
+    QObject guard;
+    QTimer::singleShot(0, &guard, [&] {
         auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         if (!d) return;
         form = d->objectName();

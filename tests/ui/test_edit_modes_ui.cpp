@@ -7,15 +7,18 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
 
 #include <cstdlib>
+#include <functional>
 
 #include "analysis/results.h"
 #include "edit/edit_session.h"
@@ -331,20 +334,49 @@ TEST(EditModesUi, ConnectionCheckDrawsOverTheViewUntilTheNextChange)
     EXPECT_NE(shot.pixelColor(f.pixel(30, 0)), QColor(255, 255, 255));
 }
 
+// Runs `fill` on the modal dialog named `form` as soon as it is the active modal window
+// (fails the test when it does not appear).
+void whenShown(const char* form, std::function<void(QDialog&)> fill, int tries = 200)
+{
+    QTimer::singleShot(5, [form, fill, tries] {
+        auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!d || d->objectName() != QString::fromLatin1(form)) {
+            if (tries > 0)
+                whenShown(form, fill, tries - 1);
+            else
+                ADD_FAILURE() << form << " did not open";
+            return;
+        }
+        fill(*d);
+    });
+}
+
+void type(QDialog& d, const char* edit, const char* text)
+{
+    auto* e = d.findChild<QLineEdit*>(QString::fromLatin1(edit));
+    ASSERT_NE(e, nullptr) << edit;
+    e->selectAll();
+    QTest::keyClicks(e, QString::fromUtf8(text));
+}
+
+void press(QDialog& d, const char* button)
+{
+    auto* b = d.findChild<QPushButton*>(QString::fromLatin1(button));
+    ASSERT_NE(b, nullptr) << button;
+    QTest::mouseClick(b, Qt::LeftButton);
+}
+
 TEST(EditModesUi, BlockAddedThroughTheBlockDialog)
 {
     ModesFixture f;
-    // Fill the modal block dialog once it is shown: W = 19, a structure block.
-    QTimer::singleShot(0, [] {
-        QWidget* d = QApplication::activeModalWidget();
-        ASSERT_NE(d, nullptr);
-        const auto edits = d->findChildren<QLineEdit*>();
-        ASSERT_FALSE(edits.empty());
-        edits[0]->setText(QStringLiteral("19.5"));
-        edits[2]->setText(QStringLiteral("3.0")); // K: not kept by a structure block
-        for (QRadioButton* r : d->findChildren<QRadioButton*>())
-            if (r->text() == QStringLiteral("構造物ブロック")) r->setChecked(true);
-        qobject_cast<QDialog*>(d)->accept();
+    // The block dialog: W = 19.5, K = 3 (not kept by a structure block), a structure block.
+    whenShown("TBlk_Frm", [](QDialog& d) {
+        type(d, "Edit1", "19.5");
+        type(d, "Edit3", "3.0");
+        auto* structure = d.findChild<QCheckBox*>(QStringLiteral("CheckBox3"));
+        ASSERT_NE(structure, nullptr);
+        QTest::mouseClick(structure, Qt::LeftButton);
+        press(d, "Button1");
     });
     f.command("BAdd");
     f.left(12, 3);
@@ -357,6 +389,77 @@ TEST(EditModesUi, BlockAddedThroughTheBlockDialog)
     EXPECT_NEAR(b.seed.x, 12, 0.5);
     EXPECT_EQ(b.labelMode, -1);
     EXPECT_EQ(f.model().calcState, 0);
+
+    // Cancelling the dialog adds nothing.
+    whenShown("TBlk_Frm", [](QDialog& d) { press(d, "Button2"); });
+    f.left(3, 3);
+    EXPECT_EQ(f.model().blockCount, 3);
+}
+
+TEST(EditModesUi, XyButtonOpensTheCoordinateDialogOfTheMode)
+{
+    ModesFixture f;
+    // Add a point: the dialog shows the new point's number, the typed position is stored.
+    f.command("PAdd");
+    whenShown("TXY_Frm", [](QDialog& d) {
+        auto* number = d.findChild<QLineEdit*>(QStringLiteral("Edit1"));
+        ASSERT_NE(number, nullptr);
+        EXPECT_EQ(number->text().trimmed(), QStringLiteral("8"));
+        type(d, "Edit2", "45.5");
+        type(d, "Edit3", "15.25");
+        press(d, "Button1");
+    });
+    f.command("BitBtnXY");
+    ASSERT_EQ(f.model().pointCount, 9);
+    EXPECT_DOUBLE_EQ(f.model().points[8].x, 45.5);
+    EXPECT_DOUBLE_EQ(f.model().points[8].y, 15.25);
+
+    // On another point the dialog stays open; cancelling then leaves the model alone.
+    whenShown("TXY_Frm", [](QDialog& d) {
+        type(d, "Edit2", "60");
+        type(d, "Edit3", "5");
+        press(d, "Button1");
+        EXPECT_TRUE(d.isVisible());
+        press(d, "Button2");
+    });
+    f.command("BitBtnXY");
+    EXPECT_EQ(f.model().pointCount, 9);
+
+    // Add a block: the typed inner point opens the block dialog in that closed region.
+    f.command("BAdd");
+    whenShown("TXY_Frm", [](QDialog& d) {
+        auto* ok = d.findChild<QPushButton*>(QStringLiteral("Button1"));
+        ASSERT_NE(ok, nullptr);
+        EXPECT_TRUE(ok->isEnabled());
+        type(d, "Edit2", "5");
+        type(d, "Edit3", "2");
+        whenShown("TBlk_Frm", [](QDialog& b) {
+            type(b, "Edit1", "17");
+            press(b, "Button1");
+        });
+        press(d, "Button1");
+    });
+    f.command("BitBtnXY");
+    ASSERT_EQ(f.model().blockCount, 3);
+    EXPECT_DOUBLE_EQ(f.model().blocks[2].unitWeight, 17);
+    EXPECT_NEAR(f.model().blocks[2].seed.x, 5, 1e-9);
+}
+
+TEST(EditModesUi, ParallelLineDistanceFromItsDialog)
+{
+    ModesFixture f;
+    f.command("PLine");
+    // Picking the line asks for the distance at once.
+    whenShown("TPLine_Frm", [](QDialog& d) {
+        type(d, "Edit1", "2.5");
+        press(d, "Button1");
+    });
+    f.left(30, 10.1); // line 5-2 (y = 10)
+    // Placing it asks for the distance of the next parallel line: cancelled.
+    whenShown("TPLine_Frm", [](QDialog& d) { press(d, "Button2"); });
+    f.left(30, 15); // above: a parallel at y = 12.5
+    ASSERT_EQ(f.model().pointCount, 10);
+    EXPECT_NEAR(f.model().points[9].y, 12.5, 1e-9);
 }
 
 } // namespace
