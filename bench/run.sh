@@ -16,14 +16,15 @@ echo "== machine: $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg), $(date 
 "$build/bench_slices" --benchmark_repetitions="$reps" --benchmark_min_time=0.2 \
     --benchmark_format=json >"$scratch/slices.json" 2>/dev/null
 
-# Whole process, wall time in ms of each run.
+# Whole process, wall time in microseconds of each run. Bash's own clock: a `date` process
+# per reading would add its own start-up (several ms) to every figure.
 times() {
     for ((i = 0; i < reps * 4; i++)); do
         local t0 t1
-        t0=$(date +%s%N)
+        t0=${EPOCHREALTIME/[.,]/}
         "$@" >/dev/null 2>&1 || true
-        t1=$(date +%s%N)
-        echo $(((t1 - t0) / 1000))
+        t1=${EPOCHREALTIME/[.,]/}
+        echo $((t1 - t0))
     done
 }
 mkdir -p "$scratch/work"
