@@ -361,34 +361,7 @@ std::string formatBishopRecord(const SlipResult& r)
 
 bool appendBishopRecord(std::string& out, const SlipResult& r)
 {
-    const std::size_t start = out.size();
-    bool ok = true;
-    auto field = [&](const char* label, double v, int width) {
-        out += label;
-        ok = ok && appendFixed3(out, v, width);
-    };
-    field("cx,cy=", r.cx, 7);
-    field(",", r.cy, 7);
-    field(" rr=", r.rr, 7);
-    field(" sx,sy=", r.sx, 7);
-    field(",", r.sy, 7);
-    field(" ex,ey=", r.ex, 7);
-    field(",", r.ey, 7);
-    field("\r\n                             csx,csy=", r.csx, 7);
-    field(",", r.csy, 7);
-    field(" cex,cey=", r.cex, 7);
-    field(",", r.cey, 7);
-    field("\r\n      mrf=", r.mrf, 10);
-    field(" mrc=", r.mrc, 10);
-    field("                mr=", r.mr, 10);
-    field(" \r\n      mdw=", r.mdw, 10);
-    field(" mdh=", r.mdh, 10);
-    field(" mdk=", r.mdk, 10);
-    field(" md=", r.md, 10);
-    field(" f=", r.f, 5);
-    out += "\r\n";
-    if (!ok) out.resize(start);
-    return ok;
+    return appendMassRecord(out, r, false);
 }
 
 int runBishopSearch(const SlopeModel& model, const BishopEvaluator& evaluator,

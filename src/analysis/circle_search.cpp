@@ -337,7 +337,7 @@ void Search::storeCentre(int g, CentreWork& work, DumpFile& dump)
 
 } // namespace
 
-bool appendDumpRecord(std::string& out, const SlipResult& r)
+bool appendMassRecord(std::string& out, const SlipResult& r, bool withMry)
 {
     const std::size_t start = out.size();
     bool ok = true;
@@ -358,8 +358,12 @@ bool appendDumpRecord(std::string& out, const SlipResult& r)
     field(",", r.cey, 7);
     field("\r\n      mrf=", r.mrf, 10);
     field(" mrc=", r.mrc, 10);
-    field(" mry=", r.mry, 10);
-    field(" mr=", r.mr, 10);
+    if (withMry) {
+        field(" mry=", r.mry, 10);
+        field(" mr=", r.mr, 10);
+    } else {
+        field("                mr=", r.mr, 10); // the mry column left blank
+    }
     field(" \r\n      mdw=", r.mdw, 10);
     field(" mdh=", r.mdh, 10);
     field(" mdk=", r.mdk, 10);
@@ -368,6 +372,11 @@ bool appendDumpRecord(std::string& out, const SlipResult& r)
     out += "\r\n";
     if (!ok) out.resize(start);
     return ok;
+}
+
+bool appendDumpRecord(std::string& out, const SlipResult& r)
+{
+    return appendMassRecord(out, r, true);
 }
 
 RadiusRange radiusRange(const SlopeModel& model, const Range3& radius, double cx, double cy)

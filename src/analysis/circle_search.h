@@ -35,6 +35,9 @@ using DumpRecordAppender = bool (*)(std::string&, const SlipResult&);
 // thousands of them). Returns false, appending nothing, for a value it cannot format
 // (NaN, infinite or |v| >= 1e12); the caller then uses formatDumpRecord.
 bool appendDumpRecord(std::string& out, const SlipResult& record);
+// The same record with the mry column (withMry) or with that column left blank (the Bishop
+// dump's layout); appendDumpRecord and appendBishopRecord are its two uses.
+bool appendMassRecord(std::string& out, const SlipResult& record, bool withMry);
 
 struct CircleSearchOptions {
     std::filesystem::path workDir; // where the dump files go; empty = current folder

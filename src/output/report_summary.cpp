@@ -278,8 +278,9 @@ class SummaryWriter {
         t_.field(0, fixed(table.sumResisting, md));
         t_.field(1, fixed(table.sumDriving, md));
         const SlipResult& c = r_.critical;
-        t_.field(2, isBishop(method) ? "抵抗：分割片の抵抗モーメント（反復の最後の試行安全率による）"
-                                     : "抵抗：分割片の抵抗モーメント Ｍｒｆ＋Ｍｒｃ");
+        t_.field(2, isBishop(method)
+                        ? "抵抗：分割片の抵抗モーメント（反復の最後の試行安全率による）"
+                        : "抵抗：分割片の抵抗モーメント Ｍｒｆ＋Ｍｒｃ");
         t_.field(3, "滑動：重量と上載荷重による滑動モーメント（すべりの向き）＋地震時慣性力");
         t_.field(4,
                  cformat("端面の水圧と水平外力による滑動モーメント ＝ Ｍｄ − Σ滑動 ＝ %.*f kN･m/m",
