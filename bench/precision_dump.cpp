@@ -87,7 +87,7 @@ int runCalc(const fs::path& section, const fs::path& work)
     std::fclose(out);
 
     if (outcome.calcState == kResultsValid) {
-        const ReportInput input = reportInputFrom(model, results, (work / "section").string());
+        const ReportInput input = reportInputFrom(model, results, fs::path(section).replace_extension().string());
         writeReportData(input, work);
         PolygonTable polygons = buildPolygonTable(model);
         const Figure figure =
