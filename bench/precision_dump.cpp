@@ -6,6 +6,9 @@
 //       runs the calculation on one thread with a fixed time stamp, writes its dumps, the
 //       report data files and the plot file into WORKDIR, and every stored mass with all
 //       its values to 17 significant digits into WORKDIR/records.txt
+//   precision_dump circle SECTION.SDW CX CY R
+//       every mass of one circle to 17 digits (the comparison asks the old build whether a
+//       mass's result already changes when its centre moves by one unit in the last place)
 //   precision_dump vary SEED BASE.SDW OUT.SDW
 //       writes a variant of BASE.SDW: points moved a little, other soil values, loads,
 //       seismic coefficient, slice width, decimals and method, the search made small
@@ -17,10 +20,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <random>
 #include <string>
 
+#include "analysis/bishop.h"
 #include "analysis/calculation.h"
+#include "analysis/circle_slices.h"
 #include "analysis/circle_search.h"
 #include "geometry/block_polygons.h"
 #include "model/sdw_file.h"
@@ -71,6 +77,7 @@ int runCalc(const fs::path& section, const fs::path& work)
     std::FILE* out = std::fopen((work / "records.txt").string().c_str(), "w");
     if (!out) return 2;
     const int decimals = model.draw.decimals[kDecSafetyFactor];
+    std::fprintf(out, "method %d\n", model.conditions.method);
     std::fprintf(out, "status %d calcState %d verdict %d\n", outcome.status, outcome.calcState,
                  static_cast<int>(outcome.verdict));
     for (const Message& m : outcome.messages) std::fprintf(out, "message %s\n", m.text.c_str());
@@ -94,6 +101,27 @@ int runCalc(const fs::path& section, const fs::path& work)
             composeFigure(model, figureResultsFrom(model, results), &polygons);
         writePlotFile(figure, work);
     }
+    return 0;
+}
+
+// Every mass of one circle, as the search's evaluator finds it (stored or not).
+int runCircle(const fs::path& section, double cx, double cy, double rr)
+{
+    SlopeModel model;
+    if (readDataFile(model, section).status != 0) return 2;
+    const int method = model.conditions.method;
+    const PolygonTable polygons = buildPolygonTable(model);
+    std::unique_ptr<CircleEvaluator> evaluator;
+    if (method == kMethodBishop || method == kMethodBishopModified)
+        evaluator = std::make_unique<BishopEvaluator>(model, polygons);
+    else if (method == kMethodFellenius || method == kMethodTschebotarioff)
+        evaluator = std::make_unique<FelleniusEvaluator>(model, polygons);
+    else
+        return 2;
+    std::vector<EvaluatedMass> masses;
+    evaluator->evaluateCircle(1, cx, cy, rr, evaluator->buildSliceBreaks(cx), masses);
+    for (std::size_t i = 0; i < masses.size(); ++i)
+        printRecord(stdout, "mass", 1, i, masses[i].record, model.draw.decimals[kDecSafetyFactor]);
     return 0;
 }
 
@@ -123,7 +151,7 @@ void shrinkSearch(CircleSearchSettings& c, Variation& v, double budget)
         c.centreY.step *= 1.5;
         c.radius.step *= 1.5;
     }
-    c.firstGridExtension = 1 + v.pick(2);
+    c.firstGridExtension = 2; // no extension: a moving minimum could make the search long
     c.finestGrid = 1 + v.pick(3);
 }
 
@@ -191,9 +219,13 @@ int main(int argc, char** argv)
 {
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "calc" && argc == 4) return runCalc(argv[2], argv[3]);
+    if (mode == "circle" && argc == 6)
+        return runCircle(argv[2], std::strtod(argv[3], nullptr), std::strtod(argv[4], nullptr),
+                         std::strtod(argv[5], nullptr));
     if (mode == "vary" && argc == 5)
         return runVary(static_cast<unsigned>(std::strtoul(argv[2], nullptr, 10)), argv[3], argv[4]);
     std::fprintf(stderr, "usage: precision_dump calc SECTION.SDW WORKDIR\n"
+                         "       precision_dump circle SECTION.SDW CX CY R\n"
                          "       precision_dump vary SEED BASE.SDW OUT.SDW\n");
     return 2;
 }
