@@ -26,8 +26,8 @@
 
 #include "analysis/bishop.h"
 #include "analysis/calculation.h"
-#include "analysis/circle_slices.h"
 #include "analysis/circle_search.h"
+#include "analysis/circle_slices.h"
 #include "geometry/block_polygons.h"
 #include "model/sdw_file.h"
 #include "output/figure.h"
@@ -40,8 +40,8 @@ using namespace keltora;
 
 namespace {
 
-void printRecord(std::FILE* out, const char* tag, int grid, std::size_t index,
-                 const SlipResult& r, int decimals)
+void printRecord(std::FILE* out, const char* tag, int grid, std::size_t index, const SlipResult& r,
+                 int decimals)
 {
     const double ratio = std::fabs(r.md) > 0.0 ? r.mr / r.md : 0.0;
     std::fprintf(out,
@@ -50,8 +50,8 @@ void printRecord(std::FILE* out, const char* tag, int grid, std::size_t index,
                  "mr=%.17g mdw=%.17g mdh=%.17g mdk=%.17g md=%.17g f=%.17g ratio=%.17g "
                  "decimals=%d valid=%d\n",
                  tag, grid, index, r.cx, r.cy, r.rr, r.sx, r.sy, r.ex, r.ey, r.csx, r.csy, r.cex,
-                 r.cey, r.mrf, r.mrc, r.mry, r.mr, r.mdw, r.mdh, r.mdk, r.md, r.f, ratio,
-                 decimals, r.valid);
+                 r.cey, r.mrf, r.mrc, r.mry, r.mr, r.mdw, r.mdh, r.mdk, r.md, r.f, ratio, decimals,
+                 r.valid);
 }
 
 int runCalc(const fs::path& section, const fs::path& work)
@@ -80,25 +80,26 @@ int runCalc(const fs::path& section, const fs::path& work)
     std::fprintf(out, "method %d\n", model.conditions.method);
     std::fprintf(out, "status %d calcState %d verdict %d\n", outcome.status, outcome.calcState,
                  static_cast<int>(outcome.verdict));
-    for (const Message& m : outcome.messages) std::fprintf(out, "message %s\n", m.text.c_str());
+    for (const Message& m : outcome.messages)
+        std::fprintf(out, "message %s\n", m.text.c_str());
     for (int g = 0; g < kMaxGrids; ++g) {
         const auto& table = results.tables[static_cast<std::size_t>(g)];
         for (std::size_t i = 0; i < table.size(); ++i)
             printRecord(out, "mass", g + 1, i, table[i], decimals);
         const GridMinimum& m = results.minima[static_cast<std::size_t>(g)];
-        std::fprintf(out, "minimum %d f=%.17g cx=%.17g cy=%.17g rr=%.17g\n", g + 1, m.f, m.cx,
-                     m.cy, m.rr);
+        std::fprintf(out, "minimum %d f=%.17g cx=%.17g cy=%.17g rr=%.17g\n", g + 1, m.f, m.cx, m.cy,
+                     m.rr);
     }
     if (outcome.calcState == kResultsValid)
         printRecord(out, "critical", 0, 0, results.critical, decimals);
     std::fclose(out);
 
     if (outcome.calcState == kResultsValid) {
-        const ReportInput input = reportInputFrom(model, results, fs::path(section).replace_extension().string());
+        const ReportInput input =
+            reportInputFrom(model, results, fs::path(section).replace_extension().string());
         writeReportData(input, work);
         PolygonTable polygons = buildPolygonTable(model);
-        const Figure figure =
-            composeFigure(model, figureResultsFrom(model, results), &polygons);
+        const Figure figure = composeFigure(model, figureResultsFrom(model, results), &polygons);
         writePlotFile(figure, work);
     }
     return 0;
@@ -128,7 +129,10 @@ int runCircle(const fs::path& section, double cx, double cy, double rr)
 class Variation {
   public:
     explicit Variation(unsigned seed) : rng_(seed) {}
-    double uniform(double a, double b) { return std::uniform_real_distribution<double>(a, b)(rng_); }
+    double uniform(double a, double b)
+    {
+        return std::uniform_real_distribution<double>(a, b)(rng_);
+    }
     int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng_); }
     bool chance(double p) { return uniform(0.0, 1.0) < p; }
 
@@ -192,7 +196,8 @@ int runVary(unsigned seed, const fs::path& base, const fs::path& outPath)
     }
     c.seismicCoefficient = v.chance(0.4) ? 0.0 : v.uniform(0.05, 0.3);
     c.seismicOnSurcharge = v.chance(0.5) ? 1 : 0;
-    c.sliceWidth = std::array<double, 5>{0.1, 0.2, 0.25, 0.5, 1.0}[static_cast<std::size_t>(v.pick(5))];
+    c.sliceWidth =
+        std::array<double, 5>{0.1, 0.2, 0.25, 0.5, 1.0}[static_cast<std::size_t>(v.pick(5))];
     c.sandPileFormula = v.pick(4);
     for (int s = 0; s < kSurchargeStrips; ++s) {
         const auto i = static_cast<std::size_t>(s);

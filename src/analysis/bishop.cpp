@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 
+#include "analysis/circle_slices.h"
 #include "analysis/slice_walker.h"
 #include "model/c_format.h"
 #include "model/safe_file.h"
@@ -200,8 +201,8 @@ BishopDriving writeBishopSlice(const PreparedSection& section, const SliceGeomet
     const PreparedBlock& kb = section.blocks[static_cast<std::size_t>(g.baseBlock)];
     const double rr = g.rr;
     const double b = g.x1 - g.x2;
-    const double l = std::sqrt((g.x1 - g.x2) * (g.x1 - g.x2) + (g.y1 - g.y2) * (g.y1 - g.y2));
-    const double alpha = std::atan2(g.y1 - g.y2, g.x1 - g.x2);
+    const BaseChord chord = baseChord(g);
+    const double l = chord.length;
     const double z0 = section.cohesionReferenceHeight(g.x1, g.x2);
     const double c = (z0 - (g.y1 + g.y2) / 2) * kb.cohesionGradient + kb.baseCohesion;
     const double tanPhi = kb.tanPhi;
@@ -216,10 +217,8 @@ BishopDriving writeBishopSlice(const PreparedSection& section, const SliceGeomet
     const double yW = std::fabs(w) > kTolCoincident ? sumY / w : sumY;
     const double q = section.surchargeLoad(g.x1, g.x2);
 
-    // sin and cos of the base angle once each (the library cannot merge calls that may
-    // set errno), the same values wherever the formulas use them.
-    const double sinA = std::sin(alpha);
-    const double cosA = std::cos(alpha);
+    const double sinA = chord.sinTheta;
+    const double cosA = chord.cosTheta;
     BishopSliceTerms t;
     const double friction = (we + q) * tanPhi * rr;
     if (!modified) {
@@ -228,6 +227,7 @@ BishopDriving writeBishopSlice(const PreparedSection& section, const SliceGeomet
         t.absTerm = std::fabs(sinA * tanPhi);
         t.cohesionPart = c * l * rr;
     } else {
+        const double alpha = std::atan2(g.y1 - g.y2, g.x1 - g.x2);
         const double tan27 = std::tan(alpha * kTwoSevenths);
         const double tanA = std::tan(alpha);
         const double kappa = 1 + tanA * tan27;

@@ -42,10 +42,10 @@ SliceLoads sliceLoads(const PreparedSection& section, const SliceGeometry& g)
 {
     const PreparedBlock& kb = section.blocks[static_cast<size_t>(g.baseBlock)];
     SliceLoads s;
-    s.length = std::sqrt((g.x1 - g.x2) * (g.x1 - g.x2) + (g.y1 - g.y2) * (g.y1 - g.y2));
-    s.theta = std::atan2(g.y1 - g.y2, g.x1 - g.x2);
-    s.sinTheta = std::sin(s.theta);
-    s.cosTheta = std::cos(s.theta);
+    const BaseChord chord = baseChord(g);
+    s.length = chord.length;
+    s.sinTheta = chord.sinTheta;
+    s.cosTheta = chord.cosTheta;
 
     const double z0 = section.cohesionReferenceHeight(g.x1, g.x2);
     s.cohesion = (z0 - (g.y1 + g.y2) / 2) * kb.cohesionGradient + kb.baseCohesion;

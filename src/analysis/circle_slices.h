@@ -2,6 +2,7 @@
 // the slice terms, the finishing of a mass and the evaluator the circle search calls.
 #pragma once
 
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -13,18 +14,37 @@
 
 namespace keltora {
 
+// The base chord of a slice from (x2, y2) to (x1, y1): its length l and the sine and cosine
+// of its angle, taken from the chord itself (dy / l, dx / l) rather than through atan2 and
+// sin / cos, which cost a third of a slice. A chord of no length has angle 0.
+struct BaseChord {
+    double length = 0, sinTheta = 0, cosTheta = 1;
+};
+
+inline BaseChord baseChord(const SliceGeometry& g)
+{
+    const double dx = g.x1 - g.x2, dy = g.y1 - g.y2;
+    BaseChord c;
+    c.length = std::sqrt(dx * dx + dy * dy);
+    if (c.length > 0) {
+        c.sinTheta = dy / c.length;
+        c.cosTheta = dx / c.length;
+    }
+    return c;
+}
+
 // What every circular method takes from a slice: base chord, cohesion at the base, the
 // weights of the block columns above it and the surcharge on it.
 struct SliceLoads {
-    double length = 0;                            // l, of the base chord
-    double theta = 0, sinTheta = 0, cosTheta = 0; // base angle, atan2(y1 - y2, x1 - x2)
-    double cohesion = 0;                          // c = (z0 - mid height)*K + C0 of the base block
-    double weight = 0;                            // W = sum of area*gamma
-    double effectiveWeight = 0;                   // W' = sum of area*gamma'
-    double weightY = 0;    // centroid height of W (unnormalised when |W| tiny)
-    double baseArea = 0;   // A_k, the base block's own column
-    double sideWeight = 0; // S', the other blocks (sand-pile blocks by Ws)
-    double surcharge = 0;  // Q
+    double length = 0;                 // l, of the base chord
+    double sinTheta = 0, cosTheta = 1; // of the base angle (see BaseChord)
+    double cohesion = 0;               // c = (z0 - mid height)*K + C0 of the base block
+    double weight = 0;                 // W = sum of area*gamma
+    double effectiveWeight = 0;        // W' = sum of area*gamma'
+    double weightY = 0;                // centroid height of W (unnormalised when |W| tiny)
+    double baseArea = 0;               // A_k, the base block's own column
+    double sideWeight = 0;             // S', the other blocks (sand-pile blocks by Ws)
+    double surcharge = 0;              // Q
 };
 
 SliceLoads sliceLoads(const PreparedSection& section, const SliceGeometry& slice);

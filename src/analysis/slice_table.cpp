@@ -28,7 +28,7 @@ SliceRow rowOf(const PreparedSection& section, const SliceGeometry& g)
     r.x = (g.x1 + g.x2) / 2;
     r.width = g.w;
     r.weight = loads.weight;
-    r.baseAngle = degrees(loads.theta);
+    r.baseAngle = degrees(std::atan2(g.y1 - g.y2, g.x1 - g.x2));
     r.baseLength = loads.length;
     r.cohesion = loads.cohesion;
     r.friction = degrees(std::atan(b.tanPhi));

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <memory>
+#include <numbers>
 
 #include "analysis/circle_slices.h"
 
@@ -357,4 +358,37 @@ TEST(CircleSheetPile, MomentByMethod)
     // A degenerate pile (top = toe) gives no crossing and no NaN.
     p.topY = p.toeY = 5;
     EXPECT_EQ(sheetPileMoment(p, 0, 10, 5), 0.0);
+}
+
+// The base angle's sine and cosine come from the chord itself. They agree with the
+// trigonometric values to rounding for chords of every direction, and a chord of no
+// length (two slice ends at one point) has angle 0 instead of 0/0.
+TEST(CircleSliceTerms, BaseChordAngleFromTheChord)
+{
+    SliceGeometry g;
+    g.x1 = 4;
+    g.y1 = 3;
+    BaseChord c = baseChord(g);
+    EXPECT_EQ(c.length, 5.0);
+    EXPECT_EQ(c.sinTheta, 0.6);
+    EXPECT_EQ(c.cosTheta, 0.8);
+
+    for (int i = 0; i < 360; ++i) {
+        const double a = (i + 0.5) * std::numbers::pi / 180.0;
+        g.x2 = 1.25;
+        g.y2 = -2.5;
+        g.x1 = g.x2 + 0.37 * std::cos(a);
+        g.y1 = g.y2 + 0.37 * std::sin(a);
+        c = baseChord(g);
+        const double theta = std::atan2(g.y1 - g.y2, g.x1 - g.x2);
+        EXPECT_NEAR(c.sinTheta, std::sin(theta), 4e-16) << i;
+        EXPECT_NEAR(c.cosTheta, std::cos(theta), 4e-16) << i;
+    }
+
+    g.x1 = g.x2;
+    g.y1 = g.y2;
+    c = baseChord(g);
+    EXPECT_EQ(c.length, 0.0);
+    EXPECT_EQ(c.sinTheta, 0.0);
+    EXPECT_EQ(c.cosTheta, 1.0);
 }
