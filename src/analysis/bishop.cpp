@@ -20,6 +20,64 @@ namespace {
 // 2/7 of the modified formula, as the constant it has always been.
 constexpr double kTwoSevenths = 0.2857142857142857;
 
+// writeBishopSlice, inlined into the walk.
+[[gnu::always_inline]] inline BishopDriving bishopSlice(const PreparedSection& section,
+                                                        const SliceGeometry& g, bool modified,
+                                                        std::vector<BishopSliceTerms>& terms)
+{
+    const PreparedBlock& kb = section.blocks[static_cast<std::size_t>(g.baseBlock)];
+    const double rr = g.rr;
+    const double b = g.x1 - g.x2;
+    const BaseChord chord = baseChord(g);
+    const double l = chord.length;
+    const double z0 = section.cohesionReferenceHeight(g.x1, g.x2);
+    const double c = (z0 - (g.y1 + g.y2) / 2) * kb.cohesionGradient + kb.baseCohesion;
+    const double tanPhi = kb.tanPhi;
+
+    double w = 0, we = 0, sumY = 0;
+    for (const BlockColumn& col : *g.columns) {
+        const PreparedBlock& blk = section.blocks[static_cast<std::size_t>(col.block)];
+        w += col.area * blk.unitWeight;
+        we += col.area * blk.effectiveUnitWeight;
+        sumY += col.area * blk.unitWeight * col.y;
+    }
+    const double q = section.surchargeLoad(g.x1, g.x2);
+
+    const double sinA = chord.sinTheta;
+    const double cosA = chord.cosTheta;
+    BishopSliceTerms t;
+    const double friction = (we + q) * tanPhi * rr;
+    if (!modified) {
+        t.numerator = (c * l + (we + q) * tanPhi) * rr;
+        t.cosTerm = cosA;
+        t.absTerm = std::fabs(sinA * tanPhi);
+        t.cohesionPart = c * l * rr;
+    } else {
+        const double alpha = std::atan2(g.y1 - g.y2, g.x1 - g.x2);
+        const double tan27 = std::tan(alpha * kTwoSevenths);
+        const double tanA = std::tan(alpha);
+        const double kappa = 1 + tanA * tan27;
+        t.numerator = (kappa * c * b + (we + q) * tanPhi) * rr;
+        t.cosTerm = kappa * cosA;
+        t.absTerm = std::fabs(cosA * (tanA - tan27) * tanPhi);
+        t.cohesionPart = kappa * c * b * rr;
+    }
+    t.frictionPart = friction;
+    terms.push_back(t);
+
+    BishopDriving d;
+    d.mdw = (w + q) * rr * sinA;
+    d.mdh = 0.0;
+    // Without a seismic coefficient the term is +-0, which leaves the mass's sum at +0:
+    // the centroid's division is spared.
+    const double kh = section.conditions.seismicCoefficient;
+    if (kh != 0.0) {
+        const double yW = std::fabs(w) > kTolCoincident ? sumY / w : sumY;
+        d.mdk = kh * w * (g.cy - yW);
+    }
+    return d;
+}
+
 // Called by the walk directly (no virtual dispatch).
 class BishopTerms {
   public:
@@ -30,7 +88,7 @@ class BishopTerms {
 
     void addSlice(const SliceGeometry& slice, MassState& mass)
     {
-        const BishopDriving d = writeBishopSlice(s_, slice, modified_, terms_);
+        const BishopDriving d = bishopSlice(s_, slice, modified_, terms_);
         SlipResult& r = mass.rec;
         r.mdw += d.mdw;
         r.mdh += d.mdh;
@@ -198,52 +256,7 @@ std::string crlf(const std::string& text)
 BishopDriving writeBishopSlice(const PreparedSection& section, const SliceGeometry& g,
                                bool modified, std::vector<BishopSliceTerms>& terms)
 {
-    const PreparedBlock& kb = section.blocks[static_cast<std::size_t>(g.baseBlock)];
-    const double rr = g.rr;
-    const double b = g.x1 - g.x2;
-    const BaseChord chord = baseChord(g);
-    const double l = chord.length;
-    const double z0 = section.cohesionReferenceHeight(g.x1, g.x2);
-    const double c = (z0 - (g.y1 + g.y2) / 2) * kb.cohesionGradient + kb.baseCohesion;
-    const double tanPhi = kb.tanPhi;
-
-    double w = 0, we = 0, sumY = 0;
-    for (const BlockColumn& col : *g.columns) {
-        const PreparedBlock& blk = section.blocks[static_cast<std::size_t>(col.block)];
-        w += col.area * blk.unitWeight;
-        we += col.area * blk.effectiveUnitWeight;
-        sumY += col.area * blk.unitWeight * col.y;
-    }
-    const double yW = std::fabs(w) > kTolCoincident ? sumY / w : sumY;
-    const double q = section.surchargeLoad(g.x1, g.x2);
-
-    const double sinA = chord.sinTheta;
-    const double cosA = chord.cosTheta;
-    BishopSliceTerms t;
-    const double friction = (we + q) * tanPhi * rr;
-    if (!modified) {
-        t.numerator = (c * l + (we + q) * tanPhi) * rr;
-        t.cosTerm = cosA;
-        t.absTerm = std::fabs(sinA * tanPhi);
-        t.cohesionPart = c * l * rr;
-    } else {
-        const double alpha = std::atan2(g.y1 - g.y2, g.x1 - g.x2);
-        const double tan27 = std::tan(alpha * kTwoSevenths);
-        const double tanA = std::tan(alpha);
-        const double kappa = 1 + tanA * tan27;
-        t.numerator = (kappa * c * b + (we + q) * tanPhi) * rr;
-        t.cosTerm = kappa * cosA;
-        t.absTerm = std::fabs(cosA * (tanA - tan27) * tanPhi);
-        t.cohesionPart = kappa * c * b * rr;
-    }
-    t.frictionPart = friction;
-    terms.push_back(t);
-
-    BishopDriving d;
-    d.mdw = (w + q) * rr * sinA;
-    d.mdh = 0.0;
-    d.mdk = section.conditions.seismicCoefficient * w * (g.cy - yW);
-    return d;
+    return bishopSlice(section, g, modified, terms);
 }
 
 int finishBishopMass(const PreparedSection& section, MassState& mass,

@@ -12,7 +12,7 @@ namespace keltora {
 using SliceBreaks = std::vector<double>;
 
 class CircleEvaluator {
-public:
+  public:
     virtual ~CircleEvaluator() = default;
 
     // The slice breaks for centre x (built once per centre column).
@@ -23,7 +23,8 @@ public:
     // them). grid is the 0-based grid index. Must be safe to call from several threads
     // at once on the same evaluator.
     virtual void evaluateCircle(int grid, double cx, double cy, double rr,
-                                const SliceBreaks& breaks, std::vector<EvaluatedMass>& out) const = 0;
+                                const SliceBreaks& breaks,
+                                std::vector<EvaluatedMass>& out) const = 0;
 };
 
 } // namespace keltora

@@ -9,36 +9,10 @@ namespace keltora {
 
 namespace {
 
-// Called by the walk directly (no virtual dispatch), so that the slice terms inline.
-class FelleniusTerms {
-  public:
-    FelleniusTerms(const PreparedSection& s, double mry) : s_(s), mry_(mry) {}
-
-    void addSlice(const SliceGeometry& slice, MassState& mass)
-    {
-        const FelleniusSliceTerms t = felleniusSlice(s_, slice);
-        SlipResult& r = mass.rec;
-        r.mrf += t.mrf;
-        r.mrc += t.mrc;
-        r.mdw += t.mdw;
-        r.mdh += t.mdh;
-        r.mdk += t.mdk;
-    }
-
-    void finishMass(MassState& mass, std::vector<EvaluatedMass>& out)
-    {
-        const int sign = finishFelleniusMass(s_, mass, mry_);
-        out.push_back({mass.rec, sign});
-    }
-
-  private:
-    const PreparedSection& s_;
-    double mry_;
-};
-
-} // namespace
-
-SliceLoads sliceLoads(const PreparedSection& section, const SliceGeometry& g)
+// The slice loads without the centroid division (weightY holds the unnormalised moment
+// sum): the walk's terms need the centroid only for a seismic coefficient other than 0.
+[[gnu::always_inline]] inline SliceLoads loadsOf(const PreparedSection& section,
+                                                 const SliceGeometry& g)
 {
     const PreparedBlock& kb = section.blocks[static_cast<size_t>(g.baseBlock)];
     SliceLoads s;
@@ -61,21 +35,28 @@ SliceLoads sliceLoads(const PreparedSection& section, const SliceGeometry& g)
         else
             s.sideWeight += col.area * b.sideWeight;
     }
-    // The centroid is normalised only for a weight worth the name.
-    s.weightY = std::fabs(s.weight) > kTolCoincident ? sumY / s.weight : sumY;
+    s.weightY = sumY;
     s.surcharge = section.surchargeLoad(g.x1, g.x2);
     return s;
 }
 
-FelleniusSliceTerms felleniusSlice(const PreparedSection& section, const SliceGeometry& g)
+// The centroid height of the weight from its moment sum: normalised only for a weight
+// worth the name.
+inline double centroidY(double weight, double sumY)
+{
+    return std::fabs(weight) > kTolCoincident ? sumY / weight : sumY;
+}
+
+[[gnu::always_inline]] inline FelleniusSliceTerms termsOf(const PreparedSection& section,
+                                                          const SliceGeometry& g)
 {
     const PreparedBlock& kb = section.blocks[static_cast<size_t>(g.baseBlock)];
     const CalcConditions& c = section.conditions;
     const double kh = c.seismicCoefficient;
     const double rr = g.rr;
-    const SliceLoads s = sliceLoads(section, g);
+    const SliceLoads s = loadsOf(section, g);
     const double l = s.length, coh = s.cohesion, sinT = s.sinTheta, cosT = s.cosTheta;
-    const double w = s.weight, we = s.effectiveWeight, yW = s.weightY;
+    const double w = s.weight, we = s.effectiveWeight;
     const double ak = s.baseArea, side = s.sideWeight, q = s.surcharge;
 
     FelleniusSliceTerms t;
@@ -117,9 +98,52 @@ FelleniusSliceTerms felleniusSlice(const PreparedSection& section, const SliceGe
         }
     }
     t.mdw = (w + q) * rr * sinT;
-    t.mdk = (g.cy - yW) * kh * w;
+    // Without a seismic coefficient the term is +-0, which leaves the mass's sum at +0:
+    // the centroid's division is spared.
+    t.mdk = kh != 0.0 ? (g.cy - centroidY(w, s.weightY)) * kh * w : 0.0;
     t.mdh = 0.0;
     return t;
+}
+
+// Called by the walk directly (no virtual dispatch), so that the slice terms inline.
+class FelleniusTerms {
+  public:
+    FelleniusTerms(const PreparedSection& s, double mry) : s_(s), mry_(mry) {}
+
+    void addSlice(const SliceGeometry& slice, MassState& mass)
+    {
+        const FelleniusSliceTerms t = termsOf(s_, slice);
+        SlipResult& r = mass.rec;
+        r.mrf += t.mrf;
+        r.mrc += t.mrc;
+        r.mdw += t.mdw;
+        r.mdh += t.mdh;
+        r.mdk += t.mdk;
+    }
+
+    void finishMass(MassState& mass, std::vector<EvaluatedMass>& out)
+    {
+        const int sign = finishFelleniusMass(s_, mass, mry_);
+        out.push_back({mass.rec, sign});
+    }
+
+  private:
+    const PreparedSection& s_;
+    double mry_;
+};
+
+} // namespace
+
+SliceLoads sliceLoads(const PreparedSection& section, const SliceGeometry& g)
+{
+    SliceLoads s = loadsOf(section, g);
+    s.weightY = centroidY(s.weight, s.weightY);
+    return s;
+}
+
+FelleniusSliceTerms felleniusSlice(const PreparedSection& section, const SliceGeometry& g)
+{
+    return termsOf(section, g);
 }
 
 int finishFelleniusMass(const PreparedSection& section, MassState& mass, double mry)

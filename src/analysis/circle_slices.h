@@ -14,25 +14,6 @@
 
 namespace keltora {
 
-// The base chord of a slice from (x2, y2) to (x1, y1): its length l and the sine and cosine
-// of its angle, taken from the chord itself (dy / l, dx / l) rather than through atan2 and
-// sin / cos, which cost a third of a slice. A chord of no length has angle 0.
-struct BaseChord {
-    double length = 0, sinTheta = 0, cosTheta = 1;
-};
-
-inline BaseChord baseChord(const SliceGeometry& g)
-{
-    const double dx = g.x1 - g.x2, dy = g.y1 - g.y2;
-    BaseChord c;
-    c.length = std::sqrt(dx * dx + dy * dy);
-    if (c.length > 0) {
-        c.sinTheta = dy / c.length;
-        c.cosTheta = dx / c.length;
-    }
-    return c;
-}
-
 // What every circular method takes from a slice: base chord, cohesion at the base, the
 // weights of the block columns above it and the surcharge on it.
 struct SliceLoads {

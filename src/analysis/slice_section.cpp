@@ -82,14 +82,6 @@ double radians(double degrees)
                                (1.0L / 180.0L));
 }
 
-double arcHeight(double cx, double cy, double rr, double x)
-{
-    if (std::fabs(rr - std::fabs(x - cx)) < kTolCoincident) return cy;
-    const double v = rr * rr - (x - cx) * (x - cx);
-    if (!(v > 0.0)) return cy;
-    return cy - std::sqrt(v);
-}
-
 void appendOutsideBlockWarnings(const SlopeModel& model, const PolygonTable& polygons,
                                 MessageList& messages)
 {
@@ -307,9 +299,8 @@ VerticalExtent PreparedSection::cutExtent(const PreparedBlock& b, double x) cons
     return extentAt(b, x, kTolCoincident, true);
 }
 
-double PreparedSection::cohesionReferenceHeight(double x1, double x2) const
+double PreparedSection::referenceLineHeight(double x1, double x2) const
 {
-    if (conditions.referenceMode != 1) return conditions.referenceHeight;
     const double xm = (x1 + x2) / 2;
     const int n = std::clamp(referenceLine.count, 0, kMaxReferenceVertices);
     const auto& x = referenceLine.x;
@@ -322,7 +313,7 @@ double PreparedSection::cohesionReferenceHeight(double x1, double x2) const
     return y[static_cast<size_t>(n - 1)];
 }
 
-double PreparedSection::surchargeLoad(double x1, double x2) const
+double PreparedSection::stripLoads(double x1, double x2) const
 {
     double q = 0.0;
     for (int strip : loadedStrips) {
@@ -341,9 +332,8 @@ double PreparedSection::surchargeLoad(double x1, double x2) const
     return q;
 }
 
-bool PreparedSection::crossesUncutLine(Point2 a, Point2 b) const
+bool PreparedSection::crossesAnyUncut(Point2 a, Point2 b) const
 {
-    if (uncut.empty()) return false;
     const Lengthened s = lengthen(a, b);
     for (const Lengthened& u : uncut) {
         if (u.xmax + u.slack < s.xmin - s.slack || u.xmin - u.slack > s.xmax + s.slack) continue;

@@ -4,6 +4,7 @@
 // surcharge load that every circular method shares.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <utility>
 #include <vector>
@@ -53,7 +54,14 @@ template <typename T, typename SwapNeeded> void combSort(std::vector<T>& v, Swap
 
 // The lowest point of the circle below x: cy - sqrt(rr^2 - (x - cx)^2), or cy where x is
 // within 0.00001 of the circle's side (also where rounding puts x just outside it).
-double arcHeight(double cx, double cy, double rr, double x);
+// Inline: the walk asks twice per slice.
+inline double arcHeight(double cx, double cy, double rr, double x)
+{
+    if (std::fabs(rr - std::fabs(x - cx)) < kTolCoincident) return cy;
+    const double v = rr * rr - (x - cx) * (x - cx);
+    if (!(v > 0.0)) return cy;
+    return cy - std::sqrt(v);
+}
 
 // Highest and lowest crossing of a polygon with a vertical line.
 struct VerticalExtent {
@@ -142,11 +150,27 @@ class PreparedSection {
     VerticalExtent cutExtent(const PreparedBlock& b, double x) const;
 
     // z0 of the cohesion law for the slice base from x2 to x1.
-    double cohesionReferenceHeight(double x1, double x2) const;
+    double cohesionReferenceHeight(double x1, double x2) const
+    {
+        return conditions.referenceMode != 1 ? conditions.referenceHeight
+                                             : referenceLineHeight(x1, x2);
+    }
     // Surcharge on the slice [x2, x1]: the trapezoid rule over each strip.
-    double surchargeLoad(double x1, double x2) const;
+    double surchargeLoad(double x1, double x2) const
+    {
+        return loadedStrips.empty() ? 0.0 : stripLoads(x1, x2);
+    }
     // Whether segment a-b, lengthened by 0.0001 at both ends, crosses an uncut line.
-    bool crossesUncutLine(Point2 a, Point2 b) const;
+    bool crossesUncutLine(Point2 a, Point2 b) const
+    {
+        return !uncut.empty() && crossesAnyUncut(a, b);
+    }
+
+  private:
+    // The slow paths of the three above (called per slice, so their common cases inline).
+    double referenceLineHeight(double x1, double x2) const;
+    double stripLoads(double x1, double x2) const;
+    bool crossesAnyUncut(Point2 a, Point2 b) const;
 };
 
 // The crossings of segment AB with the circle, as segmentCircleIntersection reports them,
