@@ -62,8 +62,10 @@ inline double centroidY(double weight, double sumY)
     FelleniusSliceTerms t;
     if (!kb.sandPiles) {
         const double tanPhi = kb.tanPhi;
-        const double e = c.seismicOnSurcharge == 1 ? std::fabs((w + q) * rr * kh * sinT * tanPhi)
-                                                   : std::fabs(rr * kh * w * sinT * tanPhi);
+        // Without a seismic coefficient e is |+-0| = +0 (every factor is finite).
+        const double e = kh == 0.0                   ? 0.0
+                         : c.seismicOnSurcharge == 1 ? std::fabs((w + q) * rr * kh * sinT * tanPhi)
+                                                     : std::fabs(rr * kh * w * sinT * tanPhi);
         t.mrf = (we + q) * rr * cosT * tanPhi - e;
         t.mrc = rr * coh * l;
     } else {

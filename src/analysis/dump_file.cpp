@@ -1,6 +1,8 @@
 // The dump files of the searches: names, removal of old ones, CR LF lines, the writer.
 #include "analysis/dump_file.h"
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 
@@ -16,42 +18,47 @@ constexpr std::size_t kDumpBuffer = 1 << 18;
 } // namespace
 
 // Exact: v * 1000 is formed as an integer times a power of two and rounded to nearest,
-// ties to even, as the C library does.
+// ties to even, as the C library does. The digits are built in a local buffer and
+// appended at once (the dumps format some twenty values per stored mass).
 bool appendFixed3(std::string& out, double v, int width)
 {
     if (!(std::fabs(v) < 1e12)) return false;
-    const bool negative = std::signbit(v);
-    int exponent = 0;
-    const double fraction = std::frexp(std::fabs(v), &exponent); // |v| = fraction * 2^exponent
-    // |v| * 1000 = mantissa * 1000 / 2^shift with an exact 53-bit mantissa; the product
-    // stays below 2^63, and shift >= 13 because |v| < 2^40.
-    const auto mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 53));
-    const std::uint64_t scaled = mantissa * 1000u;
-    const int shift = 53 - exponent;
+    // |v| = mantissa * 2^(biased - 1075) for a normal number, mantissa * 2^-1074 for a
+    // subnormal one; |v| * 1000 = mantissa * 1000 / 2^shift stays below 2^63, and
+    // shift >= 13 because |v| < 2^40.
+    const std::uint64_t bits = std::bit_cast<std::uint64_t>(v);
+    const bool negative = (bits >> 63) != 0;
+    const int biased = static_cast<int>((bits >> 52) & 0x7ffu);
+    std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
+    if (biased != 0) mantissa |= std::uint64_t{1} << 52;
+    const int shift = biased != 0 ? 1075 - biased : 1074;
     std::uint64_t n = 0;
     if (shift < 64) {
+        const std::uint64_t scaled = mantissa * 1000u;
         n = scaled >> shift;
         const std::uint64_t rest = scaled & ((std::uint64_t{1} << shift) - 1);
         const std::uint64_t half = std::uint64_t{1} << (shift - 1);
         if (rest > half || (rest == half && (n & 1u))) ++n;
     }
-    char digits[32];
-    int len = 0;
-    const std::uint64_t whole = n / 1000u;
+    // Right-aligned in a field of at least `width` characters.
+    char field[48];
+    char* end = field + sizeof field;
+    char* p = end;
     const auto frac = static_cast<unsigned>(n % 1000u);
-    digits[len++] = static_cast<char>('0' + frac % 10);
-    digits[len++] = static_cast<char>('0' + frac / 10 % 10);
-    digits[len++] = static_cast<char>('0' + frac / 100);
-    digits[len++] = '.';
-    std::uint64_t w = whole;
+    *--p = static_cast<char>('0' + frac % 10);
+    *--p = static_cast<char>('0' + frac / 10 % 10);
+    *--p = static_cast<char>('0' + frac / 100);
+    *--p = '.';
+    std::uint64_t w = n / 1000u;
     do {
-        digits[len++] = static_cast<char>('0' + w % 10);
+        *--p = static_cast<char>('0' + w % 10);
         w /= 10;
     } while (w != 0);
-    if (negative) digits[len++] = '-';
-    if (len < width) out.append(static_cast<std::size_t>(width - len), ' ');
-    while (len > 0)
-        out += digits[--len];
+    if (negative) *--p = '-';
+    const int pad = std::min(width, static_cast<int>(sizeof field) - 1) - static_cast<int>(end - p);
+    for (int i = 0; i < pad; ++i)
+        *--p = ' ';
+    out.append(p, static_cast<std::size_t>(end - p));
     return true;
 }
 
