@@ -35,7 +35,7 @@ constexpr double kTwoSevenths = 0.2857142857142857;
     const double tanPhi = kb.tanPhi;
 
     double w = 0, we = 0, sumY = 0;
-    for (const BlockColumn& col : *g.columns) {
+    for (const BlockColumn& col : g.columns) {
         const PreparedBlock& blk = section.blocks[static_cast<std::size_t>(col.block)];
         w += col.area * blk.unitWeight;
         we += col.area * blk.effectiveUnitWeight;

@@ -25,7 +25,7 @@ namespace {
     s.cohesion = (z0 - (g.y1 + g.y2) / 2) * kb.cohesionGradient + kb.baseCohesion;
 
     double sumY = 0;
-    for (const BlockColumn& col : *g.columns) {
+    for (const BlockColumn& col : g.columns) {
         const PreparedBlock& b = section.blocks[static_cast<size_t>(col.block)];
         s.weight += col.area * b.gamma;
         s.effectiveWeight += col.area * b.gammaEff;

@@ -142,7 +142,7 @@ class LineWalker {
             columns_.push_back({static_cast<int>(i), xm, (top + bottom) / 2, (top - bottom) * w});
         }
 
-        const SliceGeometry g{line_.x0, line_.y0, line_.angle, x1, y1, x2, y2, w, k, &columns_};
+        const SliceGeometry g{line_.x0, line_.y0, line_.angle, x1, y1, x2, y2, w, k, columns_};
         const LineSliceForces f = lineSliceForces(s_, line_, g);
         SlipResult& r = mass.rec;
         r.mrf += f.t;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cmath>
+#include <span>
 #include <vector>
 
 #include "analysis/circle_evaluator.h"
@@ -62,7 +63,7 @@ struct SliceGeometry {
     int baseBlock = -1;    // index into PreparedSection::blocks
     // The columns of the blocks above this slice, in block order; blocks not listed
     // have area 0 here.
-    const std::vector<BlockColumn>* columns = nullptr;
+    std::span<const BlockColumn> columns;
     // The base chord when the walk has worked it out already (null: from the ends).
     const BaseChord* chord = nullptr;
 };

@@ -28,7 +28,7 @@ template <typename Terms> class Walker {
         : s_(s), cx_(cx), cy_(cy), rr_(rr), terms_(terms)
     {
         active_.reserve(s.blocks.size());
-        columns_.reserve(s.blocks.size());
+        columns_.resize(s.blocks.size()); // at most one column per block
     }
 
     long slices = 0;
@@ -97,7 +97,7 @@ template <typename Terms> class Walker {
         const double xm = (x1 + x2) / 2;
         const double ym = (y1 + y2) / 2;
         const double ya = arcHeight(cx_, cy_, rr_, xm);
-        columns_.clear();
+        std::size_t n = 0;
         // The same for every block: one division per slice, not one per block.
         const double t = (xm - cur) / (prev - cur);
         for (const SubExtent& e : active_) {
@@ -107,12 +107,12 @@ template <typename Terms> class Walker {
             double bottom = e.bottomCur + (e.bottomPrev - e.bottomCur) * t;
             top = std::max(top, ya);
             bottom = std::max(bottom, ya);
-            columns_.push_back({e.block, xm, (top + bottom) / 2, (top - bottom) * w});
+            columns_[n++] = {e.block, xm, (top + bottom) / 2, (top - bottom) * w};
             mass.top = std::max(mass.top, top);
             mass.bottom = std::min(mass.bottom, bottom);
         }
 
-        SliceGeometry g{cx_, cy_, rr_, x1, y1, x2, y2, w, k, &columns_};
+        SliceGeometry g{cx_, cy_, rr_, x1, y1, x2, y2, w, k, {columns_.data(), n}};
         terms_.addSlice(g, mass);
         ++slices;
         SlipResult& r = mass.rec;

@@ -245,8 +245,8 @@ TEST(Bishop, SliceTermsOfMirroredSlicesAndTheTwoFormulas)
     const std::vector<BlockColumn> cols{{0, 50, 30, 2.0}};
     // A base rising to the right (a = +35 degrees) and its mirror (a = -35 degrees).
     const double dy = std::tan(35 * kPi / 180);
-    const SliceGeometry up{50, 80, 40, 51, 10 + dy, 50, 10, 1, 0, &cols};
-    const SliceGeometry down{50, 80, 40, 51, 10, 50, 10 + dy, 1, 0, &cols};
+    const SliceGeometry up{50, 80, 40, 51, 10 + dy, 50, 10, 1, 0, cols};
+    const SliceGeometry down{50, 80, 40, 51, 10, 50, 10 + dy, 1, 0, cols};
     for (const bool modified : {false, true}) {
         std::vector<BishopSliceTerms> t;
         const BishopDriving d1 = writeBishopSlice(section, up, modified, t);

@@ -79,7 +79,7 @@ FelleniusSliceTerms slice(const SlopeModel& m, int base)
     const PreparedSection s(m, buildPolygonTable(m));
     EXPECT_EQ(s.blocks.size(), 3u);
     const std::vector<BlockColumn> cols{{0, 1.5, 5, 2}, {1, 1.5, 6, 1.5}, {2, 1.5, 7, 0.5}};
-    SliceGeometry g{0, 20, 10, 3, 4, 0, 0, 3, base, &cols};
+    SliceGeometry g{0, 20, 10, 3, 4, 0, 0, 3, base, cols};
     return felleniusSlice(s, g);
 }
 

@@ -440,7 +440,7 @@ TEST(LineByAngle, SandPileFormulasOnOneSlice)
     addBlock(*m, b);
     const double t30 = std::tan(kPi / 6), l = 1 / std::cos(kPi / 6);
     const std::vector<BlockColumn> cols{{0, 0.5, 1, 2.0}};
-    const SliceGeometry g{0, 0, 30, 1, t30, 0, 0, 1, 0, &cols};
+    const SliceGeometry g{0, 0, 30, 1, t30, 0, 0, 1, 0, cols};
     const StraightLine line = lineByAngle(0, 0, 30, 1);
     struct Expect {
         double t, rc;
