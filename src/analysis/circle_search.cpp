@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
+#include <string_view>
 
 #include "analysis/dump_file.h"
 #include "analysis/ordered_runner.h"
@@ -339,11 +341,19 @@ void Search::storeCentre(int g, CentreWork& work, DumpFile& dump)
 
 bool appendMassRecord(std::string& out, const SlipResult& r, bool withMry)
 {
-    const std::size_t start = out.size();
+    // Written into a local buffer and appended at once: labels of about 200 characters
+    // and 20 values of at most kFixed3Chars each.
+    char record[768];
+    char* p = record;
     bool ok = true;
-    auto field = [&](const char* label, double v, int width) {
-        out += label;
-        ok = ok && appendFixed3(out, v, width);
+    auto field = [&](std::string_view label, double v, int width) {
+        std::memcpy(p, label.data(), label.size());
+        p += label.size();
+        const int n = writeFixed3(p, v, width);
+        if (n < 0)
+            ok = false;
+        else
+            p += n;
     };
     field("cx,cy=", r.cx, 7);
     field(",", r.cy, 7);
@@ -369,9 +379,11 @@ bool appendMassRecord(std::string& out, const SlipResult& r, bool withMry)
     field(" mdk=", r.mdk, 10);
     field(" md=", r.md, 10);
     field(" f=", r.f, 5);
-    out += "\r\n";
-    if (!ok) out.resize(start);
-    return ok;
+    if (!ok) return false;
+    *p++ = '\r';
+    *p++ = '\n';
+    out.append(record, static_cast<std::size_t>(p - record));
+    return true;
 }
 
 bool appendDumpRecord(std::string& out, const SlipResult& r)

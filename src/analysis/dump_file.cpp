@@ -5,6 +5,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 #include "analysis/results.h"
 #include "model/c_format.h"
@@ -20,9 +21,9 @@ constexpr std::size_t kDumpBuffer = 1 << 18;
 // Exact: v * 1000 is formed as an integer times a power of two and rounded to nearest,
 // ties to even, as the C library does. The digits are built in a local buffer and
 // appended at once (the dumps format some twenty values per stored mass).
-bool appendFixed3(std::string& out, double v, int width)
+int writeFixed3(char* to, double v, int width)
 {
-    if (!(std::fabs(v) < 1e12)) return false;
+    if (!(std::fabs(v) < 1e12)) return -1;
     // |v| = mantissa * 2^(biased - 1075) for a normal number, mantissa * 2^-1074 for a
     // subnormal one; |v| * 1000 = mantissa * 1000 / 2^shift stays below 2^63, and
     // shift >= 13 because |v| < 2^40.
@@ -41,7 +42,7 @@ bool appendFixed3(std::string& out, double v, int width)
         if (rest > half || (rest == half && (n & 1u))) ++n;
     }
     // Right-aligned in a field of at least `width` characters.
-    char field[48];
+    char field[kFixed3Chars];
     char* end = field + sizeof field;
     char* p = end;
     const auto frac = static_cast<unsigned>(n % 1000u);
@@ -55,10 +56,20 @@ bool appendFixed3(std::string& out, double v, int width)
         w /= 10;
     } while (w != 0);
     if (negative) *--p = '-';
-    const int pad = std::min(width, static_cast<int>(sizeof field) - 1) - static_cast<int>(end - p);
+    const int pad = std::min(width, kFixed3Chars) - static_cast<int>(end - p);
     for (int i = 0; i < pad; ++i)
         *--p = ' ';
-    out.append(p, static_cast<std::size_t>(end - p));
+    const auto count = static_cast<int>(end - p);
+    std::memcpy(to, p, static_cast<std::size_t>(count));
+    return count;
+}
+
+bool appendFixed3(std::string& out, double v, int width)
+{
+    char text[kFixed3Chars];
+    const int n = writeFixed3(text, v, width);
+    if (n < 0) return false;
+    out.append(text, static_cast<std::size_t>(n));
     return true;
 }
 

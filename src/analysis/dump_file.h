@@ -23,6 +23,10 @@ void removeOldDumps(const std::filesystem::path& dir, MessageList& messages);
 // infinite and larger values append nothing and return false. The dump formatters use it
 // instead of the C library's printf, which costs more than the slice that made the value.
 bool appendFixed3(std::string& out, double v, int width);
+// The same characters written to `to` (at most kFixed3Chars of them for a width up to 20);
+// returns their count, or -1 (nothing written) where appendFixed3 returns false.
+inline constexpr int kFixed3Chars = 24;
+int writeFixed3(char* to, double v, int width);
 
 // Appends text with every "\n" written as CR LF.
 void appendCrLf(std::string& out, const std::string& text);
