@@ -301,6 +301,9 @@ void Search::evaluateCentre(int g, double cx, double cy, const SliceBreaks& brea
     const std::vector<double> radii =
         alignedRadii(range, static_cast<std::size_t>(options_.maxCirclesPerGrid));
     const double maxF = model_.conditions.maxSafetyFactor;
+    // Room for one stored mass per circle, so that the store does not grow piecemeal.
+    work.kept.reserve(radii.size());
+    work.dump.reserve(radii.size() * 432);
     for (double r : radii) {
         scratch.clear();
         evaluator_.evaluateCircle(g, cx, cy, r, breaks, scratch);
