@@ -82,8 +82,9 @@ constexpr double kTwoSevenths = 0.2857142857142857;
 class BishopTerms {
   public:
     BishopTerms(const PreparedSection& s, bool modified, BishopCapture* capture)
-        : s_(s), modified_(modified), capture_(capture)
+        : s_(s), modified_(modified), capture_(capture), terms_(sliceTermsBuffer())
     {
+        terms_.clear();
     }
 
     void addSlice(const SliceGeometry& slice, MassState& mass)
@@ -112,7 +113,15 @@ class BishopTerms {
     const PreparedSection& s_;
     bool modified_;
     BishopCapture* capture_;
-    std::vector<BishopSliceTerms> terms_;
+    // One buffer per thread, reused from circle to circle (a circle's walk runs on one
+    // thread from start to end and walks are not nested).
+    static std::vector<BishopSliceTerms>& sliceTermsBuffer()
+    {
+        thread_local std::vector<BishopSliceTerms> buffer;
+        return buffer;
+    }
+
+    std::vector<BishopSliceTerms>& terms_;
 };
 
 // Forwards everything to the caller's observer and remembers, in the order of the serial

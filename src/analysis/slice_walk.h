@@ -83,7 +83,7 @@ class SliceTerms {
 };
 
 // Walks circle (cx, cy, rr): every mass the circle cuts out is summed slice by slice
-// through `terms` and finished into `out`. Scratch lives on the stack: safe to call from
+// through `terms` and finished into `out`. Its working lists are per thread: safe to call from
 // several threads on the same section. Returns the number of slices summed.
 long walkCircle(const PreparedSection& section, int grid, double cx, double cy, double rr,
                 const SliceBreaks& breaks, SliceTerms& terms, std::vector<EvaluatedMass>& out);

@@ -22,13 +22,28 @@ struct SubExtent {
     double topPrev = 0, topCur = 0, bottomPrev = 0, bottomCur = 0;
 };
 
+// The walk's working lists, one set per thread, reused from circle to circle (a circle's
+// walk runs on one thread from start to end, and walks are never nested).
+struct WalkScratch {
+    std::vector<SubExtent> active;
+    std::vector<BlockColumn> columns;
+};
+
+inline WalkScratch& walkScratch()
+{
+    thread_local WalkScratch scratch;
+    return scratch;
+}
+
 template <typename Terms> class Walker {
   public:
     Walker(const PreparedSection& s, double cx, double cy, double rr, Terms& terms)
-        : s_(s), cx_(cx), cy_(cy), rr_(rr), terms_(terms)
+        : s_(s), cx_(cx), cy_(cy), rr_(rr), terms_(terms), active_(walkScratch().active),
+          columns_(walkScratch().columns)
     {
-        active_.reserve(s.blocks.size());
-        columns_.resize(s.blocks.size()); // at most one column per block
+        active_.clear();
+        if (columns_.size() < s.blocks.size())
+            columns_.resize(s.blocks.size()); // at most one column per block
     }
 
     long slices = 0;
@@ -128,8 +143,8 @@ template <typename Terms> class Walker {
     const PreparedSection& s_;
     double cx_, cy_, rr_;
     Terms& terms_;
-    std::vector<SubExtent> active_;
-    std::vector<BlockColumn> columns_;
+    std::vector<SubExtent>& active_;
+    std::vector<BlockColumn>& columns_;
 };
 
 } // namespace walk_detail
