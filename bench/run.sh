@@ -33,6 +33,16 @@ for ((r = 0; r < reps; r++)); do
     wait
 done
 
+# Instructions per slice (valgrind's callgrind; the same on every machine and under any
+# load, unlike the times): one search of each section and method on one thread.
+if [ "${INSTRUCTIONS:-1}" = 1 ] && command -v valgrind >/dev/null; then
+    for sm in 0/method:0 0/method:2 1/method:0 1/method:2; do
+        valgrind --tool=callgrind --callgrind-out-file=/dev/null "$build/bench_slices" \
+            --benchmark_filter="section:$sm/threads:1/" --benchmark_min_time=0 \
+            --benchmark_format=json >"$scratch/ir${sm//[^0-9]/}.json" 2>"$scratch/ir${sm//[^0-9]/}.txt" || true
+    done
+fi
+
 # Whole process, wall time in microseconds of each run, the three commands taking turns.
 # Bash's own clock: a `date` process per reading would add its own start-up (several ms).
 mkdir -p "$scratch/work"
@@ -87,6 +97,23 @@ alone, pair = best("alone*.json"), max(best("pairA*.json"), best("pairB*.json"))
 print(f"\n== the machine's own second core: two 1-thread searches (yamagami_ueta, Fellenius) as")
 print(f"   separate processes at once take {pair / alone:.2f}x the time of one alone, so two threads")
 print(f"   of one search can gain at most about {2 * alone / pair:.2f}x here")
+
+irs = []
+for s in sections:
+    for m in methods:
+        try:
+            log = open(f"{d}/ir{s}{m}.txt").read()
+            run = json.load(open(f"{d}/ir{s}{m}.json"))["benchmarks"][0]
+        except (OSError, ValueError, IndexError):
+            continue
+        import re
+        found = re.search(r"Collected : (\d+)", log)
+        if found:
+            irs.append((sections[s], methods[m], int(found.group(1)) / run["iterations"] / run["slices"]))
+if irs:
+    print("\n== instructions per slice (callgrind, one search on one thread, set-up included)")
+    for sec, meth, ir in irs:
+        print(f"{sec:<18} {meth:<10} {ir:8.0f}")
 
 def ms(name):
     v = [int(x) / 1000 for x in open(f"{d}/{name}.txt").read().split()]
