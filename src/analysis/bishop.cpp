@@ -41,7 +41,7 @@ constexpr double kTwoSevenths = 0.2857142857142857;
         we += col.area * blk.effectiveUnitWeight;
         sumY += col.area * blk.unitWeight * col.y;
     }
-    const double q = section.surchargeLoad(g.x1, g.x2);
+    const double q = section.surchargeLoad(g.x1, g.x2, g.strips);
 
     const double sinA = chord.sinTheta;
     const double cosA = chord.cosTheta;

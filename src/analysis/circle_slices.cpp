@@ -36,7 +36,7 @@ namespace {
             s.sideWeight += col.area * b.sideWeight;
     }
     s.weightY = sumY;
-    s.surcharge = section.surchargeLoad(g.x1, g.x2);
+    s.surcharge = section.surchargeLoad(g.x1, g.x2, g.strips);
     return s;
 }
 

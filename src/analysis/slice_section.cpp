@@ -313,10 +313,10 @@ double PreparedSection::referenceLineHeight(double x1, double x2) const
     return y[static_cast<size_t>(n - 1)];
 }
 
-double PreparedSection::stripLoads(double x1, double x2) const
+double PreparedSection::stripLoads(double x1, double x2, const std::vector<int>& strips) const
 {
     double q = 0.0;
-    for (int strip : loadedStrips) {
+    for (int strip : strips) {
         const auto i = static_cast<size_t>(strip);
         const double xmin = conditions.surchargeXmin[i], xmax = conditions.surchargeXmax[i];
         const double q1 = conditions.surchargeQmin[i], q2 = conditions.surchargeQmax[i];

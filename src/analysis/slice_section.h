@@ -155,10 +155,12 @@ class PreparedSection {
         return conditions.referenceMode != 1 ? conditions.referenceHeight
                                              : referenceLineHeight(x1, x2);
     }
-    // Surcharge on the slice [x2, x1]: the trapezoid rule over each strip.
-    double surchargeLoad(double x1, double x2) const
+    // Surcharge on the slice [x2, x1]: the trapezoid rule over each strip of `strips`
+    // (indexes of loaded strips in strip order; null for all loaded strips).
+    double surchargeLoad(double x1, double x2, const std::vector<int>* strips = nullptr) const
     {
-        return loadedStrips.empty() ? 0.0 : stripLoads(x1, x2);
+        if (!strips) strips = &loadedStrips;
+        return strips->empty() ? 0.0 : stripLoads(x1, x2, *strips);
     }
     // Whether segment a-b, lengthened by 0.0001 at both ends, crosses an uncut line.
     bool crossesUncutLine(Point2 a, Point2 b) const
@@ -169,7 +171,7 @@ class PreparedSection {
   private:
     // The slow paths of the three above (called per slice, so their common cases inline).
     double referenceLineHeight(double x1, double x2) const;
-    double stripLoads(double x1, double x2) const;
+    double stripLoads(double x1, double x2, const std::vector<int>& strips) const;
     bool crossesAnyUncut(Point2 a, Point2 b) const;
 };
 

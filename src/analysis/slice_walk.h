@@ -66,6 +66,8 @@ struct SliceGeometry {
     std::span<const BlockColumn> columns;
     // The base chord when the walk has worked it out already (null: from the ends).
     const BaseChord* chord = nullptr;
+    // The surcharge strips that can load this slice (null: every loaded strip).
+    const std::vector<int>* strips = nullptr;
 };
 
 inline BaseChord baseChord(const SliceGeometry& g)

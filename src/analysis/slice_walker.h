@@ -27,6 +27,7 @@ struct SubExtent {
 struct WalkScratch {
     std::vector<SubExtent> active;
     std::vector<BlockColumn> columns;
+    std::vector<int> strips;
 };
 
 inline WalkScratch& walkScratch()
@@ -39,7 +40,7 @@ template <typename Terms> class Walker {
   public:
     Walker(const PreparedSection& s, double cx, double cy, double rr, Terms& terms)
         : s_(s), cx_(cx), cy_(cy), rr_(rr), terms_(terms), active_(walkScratch().active),
-          columns_(walkScratch().columns)
+          columns_(walkScratch().columns), strips_(walkScratch().strips)
     {
         active_.clear();
         if (columns_.size() < s.blocks.size())
@@ -70,10 +71,17 @@ template <typename Terms> class Walker {
         if (!(prev > cur + kTolLoop)) return; // no slice fits
         const double d = (prev - cur) / 3;
         const double xa = prev - d, xb = cur + d;
+        // The lowest the arc comes in this sub-interval, less a margin far beyond rounding:
+        // a block whose top lies below it has no column in any slice here (a slice takes
+        // a block only up to the middle of its chord, which lies above the arc), so its
+        // extents are not worked out.
+        const double low = arcHeight(cx_, cy_, rr_, std::clamp(cx_, cur, prev)) -
+                           1e-6 * (1 + std::fabs(cy_) + rr_);
         // The blocks with an extent at both inner third points, in block order; the
         // others have no column anywhere in this sub-interval.
         active_.clear();
         for (size_t i = 0; i < s_.blocks.size(); ++i) {
+            if (s_.blocks[i].ymax < low) continue;
             const VerticalExtent a = s_.columnExtent(s_.blocks[i], xa);
             if (!(a.bottom < a.top + kTolExtent)) continue;
             const VerticalExtent b = s_.columnExtent(s_.blocks[i], xb);
@@ -81,6 +89,16 @@ template <typename Terms> class Walker {
             active_.push_back({static_cast<int>(i), a.top + (a.top - b.top),
                                b.top - (a.top - b.top), a.bottom + (a.bottom - b.bottom),
                                b.bottom - (a.bottom - b.bottom)});
+        }
+        // The surcharge strips that reach into this sub-interval (the slices' left ends
+        // may fall short of cur by rounding only); the others add nothing to its slices.
+        strips_.clear();
+        const double reach = cur - 1e-6 * (1 + std::fabs(cur));
+        for (int strip : s_.loadedStrips) {
+            const auto i = static_cast<size_t>(strip);
+            if (s_.conditions.surchargeXmin[i] >= prev || s_.conditions.surchargeXmax[i] < reach)
+                continue;
+            strips_.push_back(strip);
         }
         const double m = std::max(1.0, std::ceil((prev - cur) / s_.sliceWidth));
         const double w = (prev - cur) / m;
@@ -127,7 +145,8 @@ template <typename Terms> class Walker {
             mass.bottom = std::min(mass.bottom, bottom);
         }
 
-        SliceGeometry g{cx_, cy_, rr_, x1, y1, x2, y2, w, k, {columns_.data(), n}};
+        SliceGeometry g{cx_,     cy_,     rr_, x1, y1, x2, y2, w, k, {columns_.data(), n},
+                        nullptr, &strips_};
         terms_.addSlice(g, mass);
         ++slices;
         SlipResult& r = mass.rec;
@@ -145,6 +164,7 @@ template <typename Terms> class Walker {
     Terms& terms_;
     std::vector<SubExtent>& active_;
     std::vector<BlockColumn>& columns_;
+    std::vector<int>& strips_;
 };
 
 } // namespace walk_detail
