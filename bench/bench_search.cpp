@@ -34,6 +34,13 @@ class CountingEvaluator final : public CircleEvaluator {
         slices_.fetch_add(inner_.evaluateCircleCounting(grid, cx, cy, rr, breaks, out),
                           std::memory_order_relaxed);
     }
+    long evaluateRadii(int grid, double cx, double cy, const std::vector<double>& radii,
+                       const SliceBreaks& breaks, std::vector<EvaluatedMass>& out) const override
+    {
+        const long n = inner_.evaluateRadii(grid, cx, cy, radii, breaks, out);
+        slices_.fetch_add(n, std::memory_order_relaxed);
+        return n;
+    }
 
   private:
     FelleniusEvaluator inner_;

@@ -33,6 +33,14 @@ template <typename Evaluator> class Counting final : public CircleEvaluator {
         slices.fetch_add(inner_.evaluateCircleCounting(grid, cx, cy, rr, breaks, out),
                          std::memory_order_relaxed);
     }
+    // The search asks for a centre's circles at once (Bishop iterates two masses together).
+    long evaluateRadii(int grid, double cx, double cy, const std::vector<double>& radii,
+                       const SliceBreaks& breaks, std::vector<EvaluatedMass>& out) const override
+    {
+        const long n = inner_.evaluateRadii(grid, cx, cy, radii, breaks, out);
+        slices.fetch_add(n, std::memory_order_relaxed);
+        return n;
+    }
     mutable std::atomic<long long> slices{0};
 
   private:

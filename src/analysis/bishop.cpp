@@ -78,6 +78,14 @@ constexpr double kTwoSevenths = 0.2857142857142857;
     return d;
 }
 
+// The slice terms of the mass being walked: one buffer per thread, reused from circle to
+// circle (a circle's walk runs on one thread from start to end and walks are not nested).
+std::vector<BishopSliceTerms>& sliceTermsBuffer()
+{
+    thread_local std::vector<BishopSliceTerms> buffer;
+    return buffer;
+}
+
 // Called by the walk directly (no virtual dispatch).
 class BishopTerms {
   public:
@@ -113,14 +121,6 @@ class BishopTerms {
     const PreparedSection& s_;
     bool modified_;
     BishopCapture* capture_;
-    // One buffer per thread, reused from circle to circle (a circle's walk runs on one
-    // thread from start to end and walks are not nested).
-    static std::vector<BishopSliceTerms>& sliceTermsBuffer()
-    {
-        thread_local std::vector<BishopSliceTerms> buffer;
-        return buffer;
-    }
-
     std::vector<BishopSliceTerms>& terms_;
 };
 
@@ -183,22 +183,32 @@ class LastCentreObserver final : public CalculationObserver {
 // Four doubles; the compiler maps them to what the target has.
 using Double4 = double __attribute__((vector_size(4 * sizeof(double))));
 
-// The sum over the slices of numerator / (cosTerm + absTerm / f0), added one by one in
-// slice order (as the plain loop adds them); the divisions of four slices at a time run
-// as vector operations, while the additions of the previous four are still going on.
-KELTORA_DIVISION_CLONES
-double sumQuotients(const double* numerator, const double* cosTerm, const double* absTerm,
-                    std::size_t n, double f0)
+// The quotients numerator / (cosTerm + absTerm / f0) of slices i .. i + 3 into q (vectors
+// passed by reference: by value their ABI would depend on the clone).
+[[gnu::always_inline]] inline void quotients4(const double* numerator, const double* cosTerm,
+                                              const double* absTerm, std::size_t i,
+                                              const Double4& f, Double4& q)
+{
+    Double4 num, cosT, absT;
+    std::memcpy(&num, numerator + i, sizeof num);
+    std::memcpy(&cosT, cosTerm + i, sizeof cosT);
+    std::memcpy(&absT, absTerm + i, sizeof absT);
+    q = num / (cosT + absT / f);
+}
+
+// Adds the quotients of slices `from` (a multiple of 4) .. n - 1 to sum one by one in
+// slice order (as the plain loop adds them); the divisions of four slices at a time run as
+// vector operations, while the additions of the previous four are still going on. A
+// division is exact to the last bit at every vector width, so the sum is the plain loop's.
+[[gnu::always_inline]] inline double addQuotients(double sum, const double* numerator,
+                                                  const double* cosTerm, const double* absTerm,
+                                                  std::size_t from, std::size_t n, double f0)
 {
     const Double4 f = {f0, f0, f0, f0};
-    double sum = 0;
-    std::size_t i = 0;
+    std::size_t i = from;
     for (; i + 4 <= n; i += 4) {
-        Double4 num, cosT, absT;
-        std::memcpy(&num, numerator + i, sizeof num);
-        std::memcpy(&cosT, cosTerm + i, sizeof cosT);
-        std::memcpy(&absT, absTerm + i, sizeof absT);
-        const Double4 q = num / (cosT + absT / f);
+        Double4 q;
+        quotients4(numerator, cosTerm, absTerm, i, f, q);
         sum += q[0];
         sum += q[1];
         sum += q[2];
@@ -207,6 +217,43 @@ double sumQuotients(const double* numerator, const double* cosTerm, const double
     for (; i < n; ++i)
         sum += numerator[i] / (cosTerm[i] + absTerm[i] / f0);
     return sum;
+}
+
+// The sum over the slices of numerator / (cosTerm + absTerm / f0) in slice order.
+KELTORA_DIVISION_CLONES
+double sumQuotients(const double* numerator, const double* cosTerm, const double* absTerm,
+                    std::size_t n, double f0)
+{
+    return addQuotients(0.0, numerator, cosTerm, absTerm, 0, n, f0);
+}
+
+// The same sums of two masses in one loop: each mass's sum still adds its own quotients
+// one by one in slice order, but the two chains of additions run side by side instead of
+// one after the other (a chain of dependent additions is what bounds a pass).
+KELTORA_DIVISION_CLONES
+void sumQuotientsTwo(const double* numA, const double* cosA, const double* absA, std::size_t nA,
+                     double fA, const double* numB, const double* cosB, const double* absB,
+                     std::size_t nB, double fB, double& sumA, double& sumB)
+{
+    const Double4 f4A = {fA, fA, fA, fA}, f4B = {fB, fB, fB, fB};
+    double a = 0, b = 0;
+    const std::size_t n = std::min(nA, nB);
+    std::size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        Double4 qA, qB;
+        quotients4(numA, cosA, absA, i, f4A, qA);
+        quotients4(numB, cosB, absB, i, f4B, qB);
+        a += qA[0];
+        b += qB[0];
+        a += qA[1];
+        b += qB[1];
+        a += qA[2];
+        b += qB[2];
+        a += qA[3];
+        b += qB[3];
+    }
+    sumA = addQuotients(a, numA, cosA, absA, i, nA, fA);
+    sumB = addQuotients(b, numB, cosB, absB, i, nB, fB);
 }
 
 // The slice terms of one mass as the passes of its iteration read them.
@@ -231,6 +278,63 @@ struct IterationColumns {
     {
         return sumQuotients(numerator.data(), cosTerm.data(), absTerm.data(), numerator.size(), f0);
     }
+};
+
+// One mass's iteration from F0 = 1.0, a pass at a time: each pass takes the sum of the
+// numerators over m at f0 and gives the next f0, until |F0 - F1| is small, the driving
+// moment vanishes, or the passes run out.
+struct IterationState {
+    explicit IterationState(SlipResult& rec) : r(&rec) {}
+
+    bool done() const { return ended || passes >= kBishopMaxPasses; }
+
+    // One pass with its numerator sum at f0. Returns whether it gave a ratio F1 (false
+    // when the driving moment vanishes).
+    bool take(double sumN)
+    {
+        ++passes;
+        sumN = std::fabs(sumN);
+        r->mrc = r->mr = sumN;
+        r->md = r->mdw + r->mdh + r->mdk;
+        if (std::fabs(r->md) < kTolCoincident) {
+            f1 = kBishopNoDriving;
+            ended = true;
+            return false;
+        }
+        f1 = sumN / r->md;
+        return true;
+    }
+
+    // After take gave a ratio: ends on convergence, otherwise the next trial value.
+    void next()
+    {
+        if (std::fabs(f0 - f1) < kBishopConverged) {
+            ended = true;
+            return;
+        }
+        f0 = (f0 + f1) / 2;
+        if (f0 < kBishopSmallestTrial) f0 = kBishopSmallestTrial;
+    }
+
+    void pass(double sumN)
+    {
+        if (take(sumN)) next();
+    }
+
+    // f of the record: the cut F1 when the iteration ended on a number.
+    void conclude(bool invalid, int decimals) const
+    {
+        r->f = kNoSafetyFactor;
+        if (!invalid && ended && std::isfinite(f1)) {
+            const double f = cutSafetyFactor(f1, decimals);
+            if (std::isfinite(f)) r->f = f; // no lower guard: a small f is kept as it is
+        }
+    }
+
+    SlipResult* r;
+    double f0 = kBishopStart, f1 = 0.0;
+    bool ended = false;
+    int passes = 0;
 };
 
 // One set of columns per thread, reused from mass to mass.
@@ -268,62 +372,150 @@ BishopDriving writeBishopSlice(const PreparedSection& section, const SliceGeomet
     return bishopSlice(section, g, modified, terms);
 }
 
-int finishBishopMass(const PreparedSection& section, MassState& mass,
-                     const std::vector<BishopSliceTerms>& terms, BishopIteration* iteration)
+namespace {
+
+// The end of a mass before its iteration: end-face water thrust, horizontal forces and
+// direction. Returns the direction sign.
+int prepareBishopMass(const PreparedSection& section, MassState& mass)
 {
     addEndWaterThrust(section, mass);
     addHorizontalForces(section, mass);
     const int sign = applyDirection(section, mass);
+    mass.rec.mrf = 0.0;
+    return sign;
+}
+
+// A walked mass waiting for its iteration: its record after prepareBishopMass, its slice
+// terms as the passes read them.
+struct PendingMass {
+    SlipResult rec;
+    bool invalid = false;
+    int sign = 1;
+    IterationColumns cols;
+};
+
+// The masses of one centre's circles, per thread; the entries (and their columns' memory)
+// are reused from centre to centre.
+struct PendingMasses {
+    std::vector<PendingMass> masses;
+    std::size_t count = 0;
+
+    PendingMass& add()
+    {
+        if (count == masses.size()) masses.emplace_back();
+        return masses[count++];
+    }
+};
+
+PendingMasses& pendingMasses()
+{
+    thread_local PendingMasses pending;
+    return pending;
+}
+
+// The walk's terms for evaluateRadii: slices as BishopTerms sums them; a finished mass is
+// prepared and put aside with its slice terms instead of iterated at once.
+class DeferredBishopTerms {
+  public:
+    DeferredBishopTerms(const PreparedSection& s, bool modified, PendingMasses& pending)
+        : s_(s), modified_(modified), pending_(pending), terms_(sliceTermsBuffer())
+    {
+        terms_.clear();
+    }
+
+    void addSlice(const SliceGeometry& slice, MassState& mass)
+    {
+        const BishopDriving d = bishopSlice(s_, slice, modified_, terms_);
+        SlipResult& r = mass.rec;
+        r.mdw += d.mdw;
+        r.mdh += d.mdh;
+        r.mdk += d.mdk;
+    }
+
+    void finishMass(MassState& mass, std::vector<EvaluatedMass>&)
+    {
+        PendingMass& p = pending_.add();
+        p.sign = prepareBishopMass(s_, mass);
+        p.rec = mass.rec;
+        p.invalid = mass.invalid;
+        p.cols.load(terms_);
+        terms_.clear(); // the next mass starts with no slices
+    }
+
+  private:
+    const PreparedSection& s_;
+    bool modified_;
+    PendingMasses& pending_;
+    std::vector<BishopSliceTerms>& terms_;
+};
+
+// The iterations of two masses, their passes sharing one loop over the slices while both
+// go on; then the one left alone.
+void iterateTwo(PendingMass& a, PendingMass& b, int decimals)
+{
+    IterationState sa(a.rec), sb(b.rec);
+    while (!sa.done() && !sb.done()) {
+        double sumA = 0, sumB = 0;
+        sumQuotientsTwo(a.cols.numerator.data(), a.cols.cosTerm.data(), a.cols.absTerm.data(),
+                        a.cols.numerator.size(), sa.f0, b.cols.numerator.data(),
+                        b.cols.cosTerm.data(), b.cols.absTerm.data(), b.cols.numerator.size(),
+                        sb.f0, sumA, sumB);
+        sa.pass(sumA);
+        sb.pass(sumB);
+    }
+    while (!sa.done())
+        sa.pass(a.cols.pass(sa.f0));
+    while (!sb.done())
+        sb.pass(b.cols.pass(sb.f0));
+    sa.conclude(a.invalid, decimals);
+    sb.conclude(b.invalid, decimals);
+}
+
+void iterateOne(PendingMass& a, int decimals)
+{
+    IterationState sa(a.rec);
+    while (!sa.done())
+        sa.pass(a.cols.pass(sa.f0));
+    sa.conclude(a.invalid, decimals);
+}
+
+} // namespace
+
+int finishBishopMass(const PreparedSection& section, MassState& mass,
+                     const std::vector<BishopSliceTerms>& terms, BishopIteration* iteration)
+{
+    const int sign = prepareBishopMass(section, mass);
     SlipResult& r = mass.rec;
-    r.mrf = 0.0;
 
     // The three columns the passes read, contiguous so that a pass's divisions run
     // several at a time; the sums still add the quotients one by one in slice order.
     IterationColumns& cols = iterationColumns();
     cols.load(terms);
 
-    double f0 = kBishopStart, f1 = 0.0;
-    bool ended = false;
-    int passes = 0;
+    IterationState state(r);
     std::string trace;
-    while (passes < kBishopMaxPasses) {
-        ++passes;
-        double sumN = cols.pass(f0);
-        double sumC = 0, sumT = 0;
+    while (!state.done()) {
+        const double f0 = state.f0;
+        const double sumN = cols.pass(f0);
+        if (!state.take(sumN)) break;
         if (iteration) { // the trace lines alone need these two sums
+            double sumC = 0, sumT = 0;
             for (const BishopSliceTerms& t : terms) {
                 const double m = t.cosTerm + t.absTerm / f0;
                 sumC += t.cohesionPart / m;
                 sumT += t.frictionPart / m;
             }
-        }
-        sumN = std::fabs(sumN);
-        r.mrc = r.mr = sumN;
-        r.md = r.mdw + r.mdh + r.mdk;
-        if (std::fabs(r.md) < kTolCoincident) {
-            f1 = kBishopNoDriving;
-            ended = true;
-            break;
-        }
-        f1 = sumN / r.md;
-        if (iteration)
             trace += cformat("init=%10.7f ans=%10.7f init-ans=%10.7f rr=%10.4f mrc=%10.4f "
                              "mrf=%10.4f\n",
-                             f0, f1, std::fabs(f0 - f1), r.rr, sumC / r.rr * kBishopTraceScale,
-                             sumT / r.rr * kBishopTraceScale);
-        if (std::fabs(f0 - f1) < kBishopConverged) {
-            ended = true;
-            break;
+                             f0, state.f1, std::fabs(f0 - state.f1), r.rr,
+                             sumC / r.rr * kBishopTraceScale, sumT / r.rr * kBishopTraceScale);
         }
-        f0 = (f0 + f1) / 2;
-        if (f0 < kBishopSmallestTrial) f0 = kBishopSmallestTrial;
+        state.next();
     }
-
-    r.f = kNoSafetyFactor;
-    if (!mass.invalid && ended && std::isfinite(f1)) {
-        const double f = cutSafetyFactor(f1, section.decimals);
-        if (std::isfinite(f)) r.f = f; // no lower guard: a small f is kept as it is
-    }
+    state.conclude(mass.invalid, section.decimals);
+    const int passes = state.passes;
+    const bool ended = state.ended;
+    const double f1 = state.f1;
     if (iteration) {
         iteration->trace = std::move(trace);
         iteration->passes = passes;
@@ -358,6 +550,27 @@ long BishopEvaluator::evaluateCircleCounting(int grid, double cx, double cy, dou
 {
     BishopTerms terms(section_, modified_, nullptr);
     return walkCircleWith(section_, grid, cx, cy, rr, breaks, terms, out);
+}
+
+long BishopEvaluator::evaluateRadii(int grid, double cx, double cy,
+                                    const std::vector<double>& radii, const SliceBreaks& breaks,
+                                    std::vector<EvaluatedMass>& out) const
+{
+    PendingMasses& pending = pendingMasses();
+    pending.count = 0;
+    long slices = 0;
+    std::vector<EvaluatedMass> none; // the deferred terms append nothing here
+    for (double rr : radii) {
+        DeferredBishopTerms terms(section_, modified_, pending);
+        slices += walkCircleWith(section_, grid, cx, cy, rr, breaks, terms, none);
+    }
+    const std::size_t n = pending.count;
+    for (std::size_t i = 0; i + 1 < n; i += 2)
+        iterateTwo(pending.masses[i], pending.masses[i + 1], section_.decimals);
+    if (n % 2 == 1) iterateOne(pending.masses[n - 1], section_.decimals);
+    for (std::size_t i = 0; i < n; ++i)
+        out.push_back({pending.masses[i].rec, pending.masses[i].sign});
+    return slices;
 }
 
 void BishopEvaluator::evaluateCircleCapturing(int grid, double cx, double cy, double rr,

@@ -76,6 +76,11 @@ class BishopEvaluator final : public CircleEvaluator {
     SliceBreaks buildSliceBreaks(double cx) const override;
     void evaluateCircle(int grid, double cx, double cy, double rr, const SliceBreaks& breaks,
                         std::vector<EvaluatedMass>& out) const override;
+    // The masses of all radii walked first, then their iterations run two masses at a
+    // time (their passes share one loop over the slices, each adding its own quotients in
+    // slice order): the same results as evaluateCircle radius by radius.
+    long evaluateRadii(int grid, double cx, double cy, const std::vector<double>& radii,
+                       const SliceBreaks& breaks, std::vector<EvaluatedMass>& out) const override;
     // As evaluateCircle; returns the number of slices summed (for benchmarks).
     long evaluateCircleCounting(int grid, double cx, double cy, double rr,
                                 const SliceBreaks& breaks, std::vector<EvaluatedMass>& out) const;

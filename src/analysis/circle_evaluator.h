@@ -25,6 +25,18 @@ class CircleEvaluator {
     virtual void evaluateCircle(int grid, double cx, double cy, double rr,
                                 const SliceBreaks& breaks,
                                 std::vector<EvaluatedMass>& out) const = 0;
+
+    // The circles of one centre, radius by radius: appends the masses evaluateCircle would
+    // give for each radius in turn, in that order, to `out`. An evaluator may finish the
+    // masses of several circles together (the results are the same). Returns the number of
+    // slices summed, or 0 where the evaluator does not count them.
+    virtual long evaluateRadii(int grid, double cx, double cy, const std::vector<double>& radii,
+                               const SliceBreaks& breaks, std::vector<EvaluatedMass>& out) const
+    {
+        for (double rr : radii)
+            evaluateCircle(grid, cx, cy, rr, breaks, out);
+        return 0;
+    }
 };
 
 } // namespace keltora

@@ -304,16 +304,14 @@ void Search::evaluateCentre(int g, double cx, double cy, const SliceBreaks& brea
     // Room for one stored mass per circle, so that the store does not grow piecemeal.
     work.kept.reserve(radii.size());
     work.dump.reserve(radii.size() * 432);
-    for (double r : radii) {
-        scratch.clear();
-        evaluator_.evaluateCircle(g, cx, cy, r, breaks, scratch);
-        work.masses += static_cast<long long>(scratch.size());
-        for (const EvaluatedMass& m : scratch) {
-            if (!massIsKept(m.record, maxF)) continue;
-            work.kept.push_back(m);
-            if (!options_.appendRecord || !options_.appendRecord(work.dump, m.record))
-                appendCrLf(work.dump, options_.formatRecord(m.record));
-        }
+    scratch.clear();
+    evaluator_.evaluateRadii(g, cx, cy, radii, breaks, scratch);
+    work.masses += static_cast<long long>(scratch.size());
+    for (const EvaluatedMass& m : scratch) {
+        if (!massIsKept(m.record, maxF)) continue;
+        work.kept.push_back(m);
+        if (!options_.appendRecord || !options_.appendRecord(work.dump, m.record))
+            appendCrLf(work.dump, options_.formatRecord(m.record));
     }
     work.circles += static_cast<long long>(radii.size());
 }

@@ -178,6 +178,16 @@ void FelleniusEvaluator::evaluateCircle(int grid, double cx, double cy, double r
     evaluateCircleCounting(grid, cx, cy, rr, breaks, out);
 }
 
+long FelleniusEvaluator::evaluateRadii(int grid, double cx, double cy,
+                                       const std::vector<double>& radii, const SliceBreaks& breaks,
+                                       std::vector<EvaluatedMass>& out) const
+{
+    long slices = 0;
+    for (double rr : radii)
+        slices += evaluateCircleCounting(grid, cx, cy, rr, breaks, out);
+    return slices;
+}
+
 long FelleniusEvaluator::evaluateCircleCounting(int grid, double cx, double cy, double rr,
                                                 const SliceBreaks& breaks,
                                                 std::vector<EvaluatedMass>& out) const

@@ -53,6 +53,8 @@ class FelleniusEvaluator final : public CircleEvaluator {
     SliceBreaks buildSliceBreaks(double cx) const override;
     void evaluateCircle(int grid, double cx, double cy, double rr, const SliceBreaks& breaks,
                         std::vector<EvaluatedMass>& out) const override;
+    long evaluateRadii(int grid, double cx, double cy, const std::vector<double>& radii,
+                       const SliceBreaks& breaks, std::vector<EvaluatedMass>& out) const override;
     // As evaluateCircle; returns the number of slices summed (for benchmarks).
     long evaluateCircleCounting(int grid, double cx, double cy, double rr,
                                 const SliceBreaks& breaks, std::vector<EvaluatedMass>& out) const;
