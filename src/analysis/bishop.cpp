@@ -86,11 +86,12 @@ std::vector<BishopSliceTerms>& sliceTermsBuffer()
     return buffer;
 }
 
-// Called by the walk directly (no virtual dispatch).
-class BishopTerms {
+// The slices of a Bishop mass, called by the walk directly (no virtual dispatch): their
+// terms into the per-thread buffer, their driving moments into the mass.
+class BishopSlices {
   public:
-    BishopTerms(const PreparedSection& s, bool modified, BishopCapture* capture)
-        : s_(s), modified_(modified), capture_(capture), terms_(sliceTermsBuffer())
+    BishopSlices(const PreparedSection& s, bool modified)
+        : s_(s), modified_(modified), terms_(sliceTermsBuffer())
     {
         terms_.clear();
     }
@@ -102,6 +103,20 @@ class BishopTerms {
         r.mdw += d.mdw;
         r.mdh += d.mdh;
         r.mdk += d.mdk;
+    }
+
+  protected:
+    const PreparedSection& s_;
+    bool modified_;
+    std::vector<BishopSliceTerms>& terms_;
+};
+
+// A finished mass iterated at once (and captured for the trace files when asked).
+class BishopTerms : public BishopSlices {
+  public:
+    BishopTerms(const PreparedSection& s, bool modified, BishopCapture* capture)
+        : BishopSlices(s, modified), capture_(capture)
+    {
     }
 
     void finishMass(MassState& mass, std::vector<EvaluatedMass>& out)
@@ -118,10 +133,7 @@ class BishopTerms {
     }
 
   private:
-    const PreparedSection& s_;
-    bool modified_;
     BishopCapture* capture_;
-    std::vector<BishopSliceTerms>& terms_;
 };
 
 // Forwards everything to the caller's observer and remembers, in the order of the serial
@@ -413,23 +425,13 @@ PendingMasses& pendingMasses()
     return pending;
 }
 
-// The walk's terms for evaluateRadii: slices as BishopTerms sums them; a finished mass is
-// prepared and put aside with its slice terms instead of iterated at once.
-class DeferredBishopTerms {
+// The walk's terms for evaluateRadii: a finished mass is prepared and put aside with its
+// slice terms instead of iterated at once.
+class DeferredBishopTerms : public BishopSlices {
   public:
     DeferredBishopTerms(const PreparedSection& s, bool modified, PendingMasses& pending)
-        : s_(s), modified_(modified), pending_(pending), terms_(sliceTermsBuffer())
+        : BishopSlices(s, modified), pending_(pending)
     {
-        terms_.clear();
-    }
-
-    void addSlice(const SliceGeometry& slice, MassState& mass)
-    {
-        const BishopDriving d = bishopSlice(s_, slice, modified_, terms_);
-        SlipResult& r = mass.rec;
-        r.mdw += d.mdw;
-        r.mdh += d.mdh;
-        r.mdk += d.mdk;
     }
 
     void finishMass(MassState& mass, std::vector<EvaluatedMass>&)
@@ -443,10 +445,7 @@ class DeferredBishopTerms {
     }
 
   private:
-    const PreparedSection& s_;
-    bool modified_;
     PendingMasses& pending_;
-    std::vector<BishopSliceTerms>& terms_;
 };
 
 // The iterations of two masses, their passes sharing one loop over the slices while both
