@@ -71,10 +71,7 @@ constexpr double kTwoSevenths = 0.2857142857142857;
     // Without a seismic coefficient the term is +-0, which leaves the mass's sum at +0:
     // the centroid's division is spared.
     const double kh = section.conditions.seismicCoefficient;
-    if (kh != 0.0) {
-        const double yW = std::fabs(w) > kTolCoincident ? sumY / w : sumY;
-        d.mdk = kh * w * (g.cy - yW);
-    }
+    if (kh != 0.0) d.mdk = kh * w * (g.cy - centroidY(w, sumY));
     return d;
 }
 
@@ -448,6 +445,14 @@ class DeferredBishopTerms : public BishopSlices {
     PendingMasses& pending_;
 };
 
+// The rest of one mass's iteration on its own, and its f.
+void runAlone(IterationState& state, PendingMass& m, int decimals)
+{
+    while (!state.done())
+        state.pass(m.cols.pass(state.f0));
+    state.conclude(m.invalid, decimals);
+}
+
 // The iterations of two masses, their passes sharing one loop over the slices while both
 // go on; then the one left alone.
 void iterateTwo(PendingMass& a, PendingMass& b, int decimals)
@@ -462,20 +467,14 @@ void iterateTwo(PendingMass& a, PendingMass& b, int decimals)
         sa.pass(sumA);
         sb.pass(sumB);
     }
-    while (!sa.done())
-        sa.pass(a.cols.pass(sa.f0));
-    while (!sb.done())
-        sb.pass(b.cols.pass(sb.f0));
-    sa.conclude(a.invalid, decimals);
-    sb.conclude(b.invalid, decimals);
+    runAlone(sa, a, decimals);
+    runAlone(sb, b, decimals);
 }
 
 void iterateOne(PendingMass& a, int decimals)
 {
     IterationState sa(a.rec);
-    while (!sa.done())
-        sa.pass(a.cols.pass(sa.f0));
-    sa.conclude(a.invalid, decimals);
+    runAlone(sa, a, decimals);
 }
 
 } // namespace
@@ -512,14 +511,11 @@ int finishBishopMass(const PreparedSection& section, MassState& mass,
         state.next();
     }
     state.conclude(mass.invalid, section.decimals);
-    const int passes = state.passes;
-    const bool ended = state.ended;
-    const double f1 = state.f1;
     if (iteration) {
         iteration->trace = std::move(trace);
-        iteration->passes = passes;
-        iteration->ended = ended;
-        iteration->f1 = f1;
+        iteration->passes = state.passes;
+        iteration->ended = state.ended;
+        iteration->f1 = state.f1;
     }
     return sign;
 }

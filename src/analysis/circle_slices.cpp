@@ -40,13 +40,6 @@ namespace {
     return s;
 }
 
-// The centroid height of the weight from its moment sum: normalised only for a weight
-// worth the name.
-inline double centroidY(double weight, double sumY)
-{
-    return std::fabs(weight) > kTolCoincident ? sumY / weight : sumY;
-}
-
 [[gnu::always_inline]] inline FelleniusSliceTerms termsOf(const PreparedSection& section,
                                                           const SliceGeometry& g)
 {

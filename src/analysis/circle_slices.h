@@ -30,6 +30,13 @@ struct SliceLoads {
 
 SliceLoads sliceLoads(const PreparedSection& section, const SliceGeometry& slice);
 
+// The centroid height of a weight from its moment sum: normalised only for a weight worth
+// the name.
+inline double centroidY(double weight, double sumY)
+{
+    return std::fabs(weight) > kTolCoincident ? sumY / weight : sumY;
+}
+
 // The moments of one slice by the modified Fellenius method.
 struct FelleniusSliceTerms {
     double mrf = 0, mrc = 0, mdw = 0, mdh = 0, mdk = 0;

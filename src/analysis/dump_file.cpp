@@ -19,8 +19,8 @@ constexpr std::size_t kDumpBuffer = 1 << 18;
 } // namespace
 
 // Exact: v * 1000 is formed as an integer times a power of two and rounded to nearest,
-// ties to even, as the C library does. The digits are built in a local buffer and
-// appended at once (the dumps format some twenty values per stored mass).
+// ties to even, as the C library does. The digits are built from the right in a local
+// buffer and copied out at once.
 int writeFixed3(char* to, double v, int width)
 {
     if (!(std::fabs(v) < 1e12)) return -1;
@@ -62,15 +62,6 @@ int writeFixed3(char* to, double v, int width)
     const auto count = static_cast<int>(end - p);
     std::memcpy(to, p, static_cast<std::size_t>(count));
     return count;
-}
-
-bool appendFixed3(std::string& out, double v, int width)
-{
-    char text[kFixed3Chars];
-    const int n = writeFixed3(text, v, width);
-    if (n < 0) return false;
-    out.append(text, static_cast<std::size_t>(n));
-    return true;
 }
 
 std::string dumpFileName(int grid)

@@ -19,12 +19,11 @@ std::string dumpFileName(int grid);
 // but cannot be deleted is reported.
 void removeOldDumps(const std::filesystem::path& dir, MessageList& messages);
 
-// Appends v as printf("%<width>.3f") prints it in the "C" locale, for |v| < 1e12; NaN,
-// infinite and larger values append nothing and return false. The dump formatters use it
-// instead of the C library's printf, which costs more than the slice that made the value.
-bool appendFixed3(std::string& out, double v, int width);
-// The same characters written to `to` (at most kFixed3Chars of them for a width up to 20);
-// returns their count, or -1 (nothing written) where appendFixed3 returns false.
+// Writes v to `to` as printf("%<width>.3f") prints it in the "C" locale, for |v| < 1e12:
+// at most kFixed3Chars characters (for a width up to 20), without a terminating zero;
+// returns their count. NaN, infinite and larger values write nothing and give -1. The dump
+// formatters use it instead of the C library's printf, which costs more than the slice that
+// made the value.
 inline constexpr int kFixed3Chars = 24;
 int writeFixed3(char* to, double v, int width);
 

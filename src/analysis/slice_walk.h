@@ -64,15 +64,13 @@ struct SliceGeometry {
     // The columns of the blocks above this slice, in block order; blocks not listed
     // have area 0 here.
     std::span<const BlockColumn> columns;
-    // The base chord when the walk has worked it out already (null: from the ends).
-    const BaseChord* chord = nullptr;
     // The surcharge strips that can load this slice (null: every loaded strip).
     const std::vector<int>* strips = nullptr;
 };
 
 inline BaseChord baseChord(const SliceGeometry& g)
 {
-    return g.chord ? *g.chord : baseChord(g.x1, g.y1, g.x2, g.y2);
+    return baseChord(g.x1, g.y1, g.x2, g.y2);
 }
 
 class SliceTerms {
@@ -85,8 +83,8 @@ class SliceTerms {
 };
 
 // Walks circle (cx, cy, rr): every mass the circle cuts out is summed slice by slice
-// through `terms` and finished into `out`. Its working lists are per thread: safe to call from
-// several threads on the same section. Returns the number of slices summed.
+// through `terms` and finished into `out`. Its working lists are per thread: safe to call
+// from several threads on the same section. Returns the number of slices summed.
 long walkCircle(const PreparedSection& section, int grid, double cx, double cy, double rr,
                 const SliceBreaks& breaks, SliceTerms& terms, std::vector<EvaluatedMass>& out);
 

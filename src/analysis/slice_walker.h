@@ -145,8 +145,7 @@ template <typename Terms> class Walker {
             mass.bottom = std::min(mass.bottom, bottom);
         }
 
-        SliceGeometry g{cx_,     cy_,     rr_, x1, y1, x2, y2, w, k, {columns_.data(), n},
-                        nullptr, &strips_};
+        SliceGeometry g{cx_, cy_, rr_, x1, y1, x2, y2, w, k, {columns_.data(), n}, &strips_};
         terms_.addSlice(g, mass);
         ++slices;
         SlipResult& r = mass.rec;

@@ -441,7 +441,8 @@ TEST(DumpRecord, FastLinesEqualTheCLibraryFormat)
 {
     // Values of every magnitude and sign, exact ties at the third decimal (odd multiples of
     // 1/16), near-ties written as decimals ending in 5, carries into the next digit,
-    // subnormal numbers, the largest values formatted and the sentinels of a mass; each compared with the C library's printf.
+    // subnormal numbers, the largest values formatted and the sentinels of a mass; each compared
+    // with the C library's printf.
     std::mt19937_64 rng(20261208);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     std::uniform_int_distribution<int> kind(0, 8);
@@ -456,9 +457,9 @@ TEST(DumpRecord, FastLinesEqualTheCLibraryFormat)
         case 5: return unit(rng) < 0.5 ? -0.0 : -1e-9 * unit(rng);
         case 6: return static_cast<double>(whole(rng)) * 5000.0 + 0.9995;
         case 7: // subnormal and just below the largest value it formats
-            return unit(rng) < 0.5 ? std::numeric_limits<double>::denorm_min() *
-                                         static_cast<double>(whole(rng))
-                                   : std::nextafter(1e12, 0.0) * (unit(rng) < 0.5 ? -1 : 1);
+            return unit(rng) < 0.5
+                       ? std::numeric_limits<double>::denorm_min() * static_cast<double>(whole(rng))
+                       : std::nextafter(1e12, 0.0) * (unit(rng) < 0.5 ? -1 : 1);
         default: return (unit(rng) - 0.5) * 2e6;
         }
     };
