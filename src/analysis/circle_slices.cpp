@@ -9,10 +9,36 @@ namespace keltora {
 
 namespace {
 
+// The weight sums of a slice's block columns, added in block order.
+struct ColumnWeights {
+    int baseBlock = -1;
+    double weight = 0, effective = 0, momentY = 0, baseArea = 0, side = 0;
+
+    [[gnu::always_inline]] void add(const PreparedBlock& b, int block, double y, double area)
+    {
+        weight += area * b.gamma;
+        effective += area * b.gammaEff;
+        momentY += area * b.gamma * y;
+        if (block == baseBlock)
+            baseArea = area;
+        else
+            side += area * b.sideWeight;
+    }
+};
+
+ColumnWeights columnWeights(const PreparedSection& section, const SliceGeometry& g)
+{
+    ColumnWeights cw;
+    cw.baseBlock = g.baseBlock;
+    for (const BlockColumn& col : g.columns)
+        cw.add(section.blocks[static_cast<size_t>(col.block)], col.block, col.y, col.area);
+    return cw;
+}
+
 // The slice loads without the centroid division (weightY holds the unnormalised moment
 // sum): the walk's terms need the centroid only for a seismic coefficient other than 0.
 [[gnu::always_inline]] inline SliceLoads loadsOf(const PreparedSection& section,
-                                                 const SliceGeometry& g)
+                                                 const SliceGeometry& g, const ColumnWeights& cw)
 {
     const PreparedBlock& kb = section.blocks[static_cast<size_t>(g.baseBlock)];
     SliceLoads s;
@@ -24,30 +50,23 @@ namespace {
     const double z0 = section.cohesionReferenceHeight(g.x1, g.x2);
     s.cohesion = (z0 - (g.y1 + g.y2) / 2) * kb.cohesionGradient + kb.baseCohesion;
 
-    double sumY = 0;
-    for (const BlockColumn& col : g.columns) {
-        const PreparedBlock& b = section.blocks[static_cast<size_t>(col.block)];
-        s.weight += col.area * b.gamma;
-        s.effectiveWeight += col.area * b.gammaEff;
-        sumY += col.area * b.gamma * col.y;
-        if (col.block == g.baseBlock)
-            s.baseArea = col.area;
-        else
-            s.sideWeight += col.area * b.sideWeight;
-    }
-    s.weightY = sumY;
+    s.weight = cw.weight;
+    s.effectiveWeight = cw.effective;
+    s.weightY = cw.momentY;
+    s.baseArea = cw.baseArea;
+    s.sideWeight = cw.side;
     s.surcharge = section.surchargeLoad(g.x1, g.x2, g.strips);
     return s;
 }
 
-[[gnu::always_inline]] inline FelleniusSliceTerms termsOf(const PreparedSection& section,
-                                                          const SliceGeometry& g)
+[[gnu::always_inline]] inline FelleniusSliceTerms
+termsOf(const PreparedSection& section, const SliceGeometry& g, const ColumnWeights& cw)
 {
     const PreparedBlock& kb = section.blocks[static_cast<size_t>(g.baseBlock)];
     const CalcConditions& c = section.conditions;
     const double kh = c.seismicCoefficient;
     const double rr = g.rr;
-    const SliceLoads s = loadsOf(section, g);
+    const SliceLoads s = loadsOf(section, g, cw);
     const double l = s.length, coh = s.cohesion, sinT = s.sinTheta, cosT = s.cosTheta;
     const double w = s.weight, we = s.effectiveWeight;
     const double ak = s.baseArea, side = s.sideWeight, q = s.surcharge;
@@ -105,9 +124,20 @@ class FelleniusTerms {
   public:
     FelleniusTerms(const PreparedSection& s, double mry) : s_(s), mry_(mry) {}
 
+    void beginColumns(int baseBlock)
+    {
+        cw_ = ColumnWeights{};
+        cw_.baseBlock = baseBlock;
+    }
+    void addColumn(const PreparedBlock& b, int block, double y, double area)
+    {
+        cw_.add(b, block, y, area);
+    }
+
+    // After the slice's columns (beginColumns, addColumn).
     void addSlice(const SliceGeometry& slice, MassState& mass)
     {
-        const FelleniusSliceTerms t = termsOf(s_, slice);
+        const FelleniusSliceTerms t = termsOf(s_, slice, cw_);
         SlipResult& r = mass.rec;
         r.mrf += t.mrf;
         r.mrc += t.mrc;
@@ -125,20 +155,21 @@ class FelleniusTerms {
   private:
     const PreparedSection& s_;
     double mry_;
+    ColumnWeights cw_;
 };
 
 } // namespace
 
 SliceLoads sliceLoads(const PreparedSection& section, const SliceGeometry& g)
 {
-    SliceLoads s = loadsOf(section, g);
+    SliceLoads s = loadsOf(section, g, columnWeights(section, g));
     s.weightY = centroidY(s.weight, s.weightY);
     return s;
 }
 
 FelleniusSliceTerms felleniusSlice(const PreparedSection& section, const SliceGeometry& g)
 {
-    return termsOf(section, g);
+    return termsOf(section, g, columnWeights(section, g));
 }
 
 int finishFelleniusMass(const PreparedSection& section, MassState& mass, double mry)

@@ -15,11 +15,22 @@ namespace walk_detail {
 
 inline constexpr double kTolExtent = 0.0000001;
 
-// A block's top and bottom at both ends of a sub-interval, extrapolated from its inner
-// third points.
+// A block's top and bottom at the left end of a sub-interval and their rise to its right
+// end, extrapolated from its inner third points.
 struct SubExtent {
     int block = -1;
-    double topPrev = 0, topCur = 0, bottomPrev = 0, bottomCur = 0;
+    const PreparedBlock* prepared = nullptr;
+    double topCur = 0, topRise = 0, bottomCur = 0, bottomRise = 0;
+};
+
+// Terms that take a slice's block columns one by one as the walk works them out (instead
+// of reading SliceGeometry::columns): beginColumns(k) before the first, then
+// addColumn(block, index, centroid y, area) in block order.
+template <typename Terms>
+concept TakesColumns = requires(Terms& t, const PreparedBlock& b)
+{
+    t.beginColumns(0);
+    t.addColumn(b, 0, 0.0, 0.0);
 };
 
 // The walk's working lists, one set per thread, reused from circle to circle (a circle's
@@ -47,7 +58,7 @@ template <typename Terms> class Walker {
             columns_.resize(s.blocks.size()); // at most one column per block
     }
 
-    long slices = 0;
+    long slices() const { return slices_; }
 
     // Slices the interval [xb, xa] of base block k.
     void sliceInterval(double xa, double xb, int k, const SliceBreaks& breaks, MassState& mass)
@@ -81,14 +92,17 @@ template <typename Terms> class Walker {
         // others have no column anywhere in this sub-interval.
         active_.clear();
         for (size_t i = 0; i < s_.blocks.size(); ++i) {
-            if (s_.blocks[i].ymax < low) continue;
-            const VerticalExtent a = s_.columnExtent(s_.blocks[i], xa);
+            const PreparedBlock& blk = s_.blocks[i];
+            if (blk.ymax < low) continue;
+            const VerticalExtent a = s_.columnExtent(blk, xa);
             if (!(a.bottom < a.top + kTolExtent)) continue;
-            const VerticalExtent b = s_.columnExtent(s_.blocks[i], xb);
+            const VerticalExtent b = s_.columnExtent(blk, xb);
             if (!(b.bottom < b.top + kTolExtent)) continue;
-            active_.push_back({static_cast<int>(i), a.top + (a.top - b.top),
-                               b.top - (a.top - b.top), a.bottom + (a.bottom - b.bottom),
-                               b.bottom - (a.bottom - b.bottom)});
+            const double topPrev = a.top + (a.top - b.top), topCur = b.top - (a.top - b.top);
+            const double bottomPrev = a.bottom + (a.bottom - b.bottom);
+            const double bottomCur = b.bottom - (a.bottom - b.bottom);
+            active_.push_back({static_cast<int>(i), &blk, topCur, topPrev - topCur, bottomCur,
+                               bottomPrev - bottomCur});
         }
         // The surcharge strips that reach into this sub-interval (the slices' left ends
         // may fall short of cur by rounding only); the others add nothing to its slices.
@@ -102,20 +116,66 @@ template <typename Terms> class Walker {
         }
         const double m = std::max(1.0, std::ceil((prev - cur) / s_.sliceWidth));
         const double w = (prev - cur) / m;
-        // x1 accumulates by repeated subtraction, as the slices are laid from the right;
-        // each slice's left end is the next one's right end, height included.
-        double x1 = prev;
-        double y1 = arcHeight(cx_, cy_, rr_, x1);
-        while (x1 > cur + kTolLoop && !mass.invalid) {
-            const double x2 = x1 - w;
-            const double y2 = arcHeight(cx_, cy_, rr_, x2);
-            slice(x1, y1, x2, y2, w, prev, cur, k, mass);
-            x1 = x2;
-            y1 = y2;
+        // Every x the slices below take lies in [cur - w, prev] (the last left end falls
+        // short of cur by rounding only). Where the circle's side is farther than the
+        // tangency tolerance from all of them, the arc heights need no tangency test:
+        // x - cx and rr - |x - cx| are rounded monotonically, so the ends decide.
+        const double widest = std::max(std::fabs((cur - w) - cx_), std::fabs(prev - cx_));
+        if (rr_ - widest >= kTolCoincident)
+            slices<true>(prev, cur, w, k, mass);
+        else
+            slices<false>(prev, cur, w, k, mass);
+    }
+
+    // The arc's height at x; Clear: x is known to lie clear of the circle's sides.
+    template <bool Clear> double arcAt(double x) const
+    {
+        if constexpr (Clear) {
+            const double v = rr_ * rr_ - (x - cx_) * (x - cx_);
+            if (!(v > 0.0)) return cy_;
+            return cy_ - std::sqrt(v);
+        } else {
+            return arcHeight(cx_, cy_, rr_, x);
         }
     }
 
-    void slice(double x1, double y1, double x2, double y2, double w, double prev, double cur, int k,
+    template <bool Clear> void slices(double prev, double cur, double w, int k, MassState& mass)
+    {
+        // x1 accumulates by repeated subtraction, as the slices are laid from the right;
+        // each slice's left end is the next one's right end, height included.
+        double x1 = prev;
+        double y1 = arcAt<Clear>(x1);
+        // The ends of the slices summed here: x falls from slice to slice, so the first
+        // right end and the last left end are all the mass's ends can take from them.
+        double firstX = 0, firstY = 0, lastX = 0, lastY = 0;
+        bool any = false;
+        while (x1 > cur + kTolLoop && !mass.invalid) {
+            const double x2 = x1 - w;
+            const double y2 = arcAt<Clear>(x2);
+            if (slice<Clear>(x1, y1, x2, y2, w, prev, cur, k, mass)) {
+                if (!any) firstX = x1, firstY = y1;
+                any = true;
+                lastX = x2;
+                lastY = y2;
+            }
+            x1 = x2;
+            y1 = y2;
+        }
+        if (!any) return;
+        SlipResult& r = mass.rec;
+        if (firstX > r.sx) r.sx = firstX, r.sy = firstY;
+        if (lastX < r.ex) r.ex = lastX, r.ey = lastY;
+        if (s_.blocks[static_cast<size_t>(k)].kind == kSoilBlock) {
+            if (firstX > r.csx) r.csx = firstX, r.csy = firstY;
+            if (lastX < r.cex) r.cex = lastX, r.cey = lastY;
+        }
+        r.f = kNoSafetyFactor; // the validity flag stays as the mass has it
+    }
+
+    // Sums one slice into the mass; false when the sheet pile ends the mass there
+    // (nothing summed).
+    template <bool Clear>
+    bool slice(double x1, double y1, double x2, double y2, double w, double prev, double cur, int k,
                MassState& mass)
     {
         if (s_.crossesUncutLine({x1, y1}, {x2, y2})) invalidateMass(mass); // still summed
@@ -124,38 +184,35 @@ template <typename Terms> class Walker {
             std::max(y1, y2) - kTolBreakpoint <= pile.topY &&
             pile.toeY <= std::min(y1, y2) + kTolBreakpoint) {
             invalidateMass(mass);
-            return;
+            return false;
         }
 
         const double xm = (x1 + x2) / 2;
         const double ym = (y1 + y2) / 2;
-        const double ya = arcHeight(cx_, cy_, rr_, xm);
+        const double ya = arcAt<Clear>(xm);
         std::size_t n = 0;
         // The same for every block: one division per slice, not one per block.
         const double t = (xm - cur) / (prev - cur);
+        if constexpr (TakesColumns<Terms>) terms_.beginColumns(k);
         for (const SubExtent& e : active_) {
-            const PreparedBlock& b = s_.blocks[static_cast<size_t>(e.block)];
+            const PreparedBlock& b = *e.prepared;
             if (!(b.xmin <= xm && xm <= b.xmax && b.ymax >= ym)) continue;
-            double top = e.topCur + (e.topPrev - e.topCur) * t;
-            double bottom = e.bottomCur + (e.bottomPrev - e.bottomCur) * t;
+            double top = e.topCur + e.topRise * t;
+            double bottom = e.bottomCur + e.bottomRise * t;
             top = std::max(top, ya);
             bottom = std::max(bottom, ya);
-            columns_[n++] = {e.block, xm, (top + bottom) / 2, (top - bottom) * w};
+            if constexpr (TakesColumns<Terms>)
+                terms_.addColumn(b, e.block, (top + bottom) / 2, (top - bottom) * w);
+            else
+                columns_[n++] = {e.block, xm, (top + bottom) / 2, (top - bottom) * w};
             mass.top = std::max(mass.top, top);
             mass.bottom = std::min(mass.bottom, bottom);
         }
 
         SliceGeometry g{cx_, cy_, rr_, x1, y1, x2, y2, w, k, {columns_.data(), n}, &strips_};
         terms_.addSlice(g, mass);
-        ++slices;
-        SlipResult& r = mass.rec;
-        if (x1 > r.sx) r.sx = x1, r.sy = y1;
-        if (x2 < r.ex) r.ex = x2, r.ey = y2;
-        if (s_.blocks[static_cast<size_t>(k)].kind == kSoilBlock) {
-            if (x1 > r.csx) r.csx = x1, r.csy = y1;
-            if (x2 < r.cex) r.cex = x2, r.cey = y2;
-        }
-        r.f = kNoSafetyFactor; // the validity flag stays as the mass has it
+        ++slices_;
+        return true;
     }
 
     const PreparedSection& s_;
@@ -164,6 +221,7 @@ template <typename Terms> class Walker {
     std::vector<SubExtent>& active_;
     std::vector<BlockColumn>& columns_;
     std::vector<int>& strips_;
+    long slices_ = 0;
 };
 
 } // namespace walk_detail
@@ -210,7 +268,7 @@ long walkCircleWith(const PreparedSection& section, int grid, double cx, double 
         if (!mass.invalid) walker.sliceInterval(a.x, b.x, k, breaks, mass);
     }
     terms.finishMass(mass, out);
-    return walker.slices;
+    return walker.slices();
 }
 
 } // namespace keltora
