@@ -10,6 +10,7 @@
 
 #include "analysis/circle_slices.h"
 #include "analysis/slice_walker.h"
+#include "analysis/vector_clones.h"
 #include "model/c_format.h"
 #include "model/safe_file.h"
 
@@ -104,7 +105,7 @@ class BishopSlices {
     void addColumn(const PreparedBlock& b, int, double y, double area) { weights_.add(b, y, area); }
 
     // After the slice's columns (beginColumns, addColumn).
-    void addSlice(const SliceGeometry& slice, MassState& mass)
+    [[gnu::always_inline]] void addSlice(const SliceGeometry& slice, MassState& mass)
     {
         const BishopDriving d = bishopSlice(s_, slice, modified_, terms_, weights_);
         SlipResult& r = mass.rec;
@@ -192,15 +193,6 @@ class LastCentreObserver final : public CalculationObserver {
     long long massesSeen_ = 0;
 };
 
-#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) &&                             \
-    !defined(__SANITIZE_ADDRESS__)
-// Wider vectors where the processor has them; a division is exact to the last bit at
-// every width, so the results do not depend on the clone that runs.
-#define KELTORA_DIVISION_CLONES __attribute__((target_clones("avx", "default")))
-#else
-#define KELTORA_DIVISION_CLONES
-#endif
-
 // Four doubles; the compiler maps them to what the target has.
 using Double4 = double __attribute__((vector_size(4 * sizeof(double))));
 
@@ -241,7 +233,7 @@ using Double4 = double __attribute__((vector_size(4 * sizeof(double))));
 }
 
 // The sum over the slices of numerator / (cosTerm + absTerm / f0) in slice order.
-KELTORA_DIVISION_CLONES
+KELTORA_VECTOR_CLONES
 double sumQuotients(const double* numerator, const double* cosTerm, const double* absTerm,
                     std::size_t n, double f0)
 {
@@ -251,7 +243,7 @@ double sumQuotients(const double* numerator, const double* cosTerm, const double
 // The same sums of two masses in one loop: each mass's sum still adds its own quotients
 // one by one in slice order, but the two chains of additions run side by side instead of
 // one after the other (a chain of dependent additions is what bounds a pass).
-KELTORA_DIVISION_CLONES
+KELTORA_VECTOR_CLONES
 void sumQuotientsTwo(const double* numA, const double* cosA, const double* absA, std::size_t nA,
                      double fA, const double* numB, const double* cosB, const double* absB,
                      std::size_t nB, double fB, double& sumA, double& sumB)

@@ -135,7 +135,7 @@ class FelleniusTerms {
     }
 
     // After the slice's columns (beginColumns, addColumn).
-    void addSlice(const SliceGeometry& slice, MassState& mass)
+    [[gnu::always_inline]] void addSlice(const SliceGeometry& slice, MassState& mass)
     {
         const FelleniusSliceTerms t = termsOf(s_, slice, cw_);
         SlipResult& r = mass.rec;

@@ -66,12 +66,31 @@ struct SliceGeometry {
     std::span<const BlockColumn> columns;
     // The surcharge strips that can load this slice (null: every loaded strip).
     const std::vector<int>* strips = nullptr;
+    // The base chord as baseChord gives it, worked out beforehand (null: from the ends).
+    const BaseChord* chord = nullptr;
 };
 
 inline BaseChord baseChord(const SliceGeometry& g)
 {
-    return baseChord(g.x1, g.y1, g.x2, g.y2);
+    return g.chord ? *g.chord : baseChord(g.x1, g.y1, g.x2, g.y2);
 }
+
+// The geometry of up to kSlices slices laid from the right, worked out together so that
+// their square roots and divisions overlap: x holds the n + 1 ends (x[i] the right end of
+// slice i, x[i + 1] its left end); sliceChunkGeometry fills the rest with the values the
+// walk would work out slice by slice, bit for bit.
+struct SliceChunk {
+    static constexpr std::size_t kSlices = 64;
+    double x[kSlices + 1], y[kSlices + 1]; // ends and the arc's heights there
+    double yMid[kSlices];                  // the arc's height below the slice's middle
+    double t[kSlices];                     // (middle - cur) / (prev - cur)
+    double length[kSlices], sinTheta[kSlices], cosTheta[kSlices]; // the base chord
+};
+
+// Fills chunk for its n slices on circle (cx, cy, rr) in the sub-interval [cur, prev];
+// clear: every x lies farther than the tangency tolerance from the circle's sides.
+void sliceChunkGeometry(SliceChunk& chunk, std::size_t n, double cx, double cy, double rr,
+                        bool clear, double cur, double prev);
 
 class SliceTerms {
   public:

@@ -121,45 +121,35 @@ template <typename Terms> class Walker {
         // tangency tolerance from all of them, the arc heights need no tangency test:
         // x - cx and rr - |x - cx| are rounded monotonically, so the ends decide.
         const double widest = std::max(std::fabs((cur - w) - cx_), std::fabs(prev - cx_));
-        if (rr_ - widest >= kTolCoincident)
-            slices<true>(prev, cur, w, k, mass);
-        else
-            slices<false>(prev, cur, w, k, mass);
+        slices(prev, cur, w, rr_ - widest >= kTolCoincident, k, mass);
     }
 
-    // The arc's height at x; Clear: x is known to lie clear of the circle's sides.
-    template <bool Clear> double arcAt(double x) const
+    void slices(double prev, double cur, double w, bool clear, int k, MassState& mass)
     {
-        if constexpr (Clear) {
-            const double v = rr_ * rr_ - (x - cx_) * (x - cx_);
-            if (!(v > 0.0)) return cy_;
-            return cy_ - std::sqrt(v);
-        } else {
-            return arcHeight(cx_, cy_, rr_, x);
-        }
-    }
-
-    template <bool Clear> void slices(double prev, double cur, double w, int k, MassState& mass)
-    {
-        // x1 accumulates by repeated subtraction, as the slices are laid from the right;
-        // each slice's left end is the next one's right end, height included.
-        double x1 = prev;
-        double y1 = arcAt<Clear>(x1);
         // The ends of the slices summed here: x falls from slice to slice, so the first
         // right end and the last left end are all the mass's ends can take from them.
         double firstX = 0, firstY = 0, lastX = 0, lastY = 0;
         bool any = false;
-        while (x1 > cur + kTolLoop && !mass.invalid) {
-            const double x2 = x1 - w;
-            const double y2 = arcAt<Clear>(x2);
-            if (slice<Clear>(x1, y1, x2, y2, w, prev, cur, k, mass)) {
-                if (!any) firstX = x1, firstY = y1;
-                any = true;
-                lastX = x2;
-                lastY = y2;
+        // x accumulates by repeated subtraction, as the slices are laid from the right;
+        // each slice's left end is the next one's right end, height included. The slices
+        // go a chunk at a time, the chunk's geometry worked out first.
+        SliceChunk& c = chunk_;
+        double x = prev;
+        while (x > cur + kTolLoop && !mass.invalid) {
+            std::size_t n = 0;
+            c.x[0] = x;
+            while (n < SliceChunk::kSlices && x > cur + kTolLoop) {
+                x = x - w;
+                c.x[++n] = x;
             }
-            x1 = x2;
-            y1 = y2;
+            sliceChunkGeometry(c, n, cx_, cy_, rr_, clear, cur, prev);
+            for (std::size_t i = 0; i < n && !mass.invalid; ++i) {
+                if (!slice(c, i, w, k, mass)) continue;
+                if (!any) firstX = c.x[i], firstY = c.y[i];
+                any = true;
+                lastX = c.x[i + 1];
+                lastY = c.y[i + 1];
+            }
         }
         if (!any) return;
         SlipResult& r = mass.rec;
@@ -172,12 +162,11 @@ template <typename Terms> class Walker {
         r.f = kNoSafetyFactor; // the validity flag stays as the mass has it
     }
 
-    // Sums one slice into the mass; false when the sheet pile ends the mass there
+    // Sums slice i of chunk c into the mass; false when the sheet pile ends the mass there
     // (nothing summed).
-    template <bool Clear>
-    bool slice(double x1, double y1, double x2, double y2, double w, double prev, double cur, int k,
-               MassState& mass)
+    bool slice(const SliceChunk& c, std::size_t i, double w, int k, MassState& mass)
     {
+        const double x1 = c.x[i], y1 = c.y[i], x2 = c.x[i + 1], y2 = c.y[i + 1];
         if (s_.crossesUncutLine({x1, y1}, {x2, y2})) invalidateMass(mass); // still summed
         const SheetPileSettings& pile = s_.sheetPile;
         if (pile.method == 1 && x2 - kTolBreakpoint <= pile.x && pile.x <= x1 + kTolBreakpoint &&
@@ -189,10 +178,9 @@ template <typename Terms> class Walker {
 
         const double xm = (x1 + x2) / 2;
         const double ym = (y1 + y2) / 2;
-        const double ya = arcAt<Clear>(xm);
+        const double ya = c.yMid[i];
+        const double t = c.t[i];
         std::size_t n = 0;
-        // The same for every block: one division per slice, not one per block.
-        const double t = (xm - cur) / (prev - cur);
         if constexpr (TakesColumns<Terms>) terms_.beginColumns(k);
         for (const SubExtent& e : active_) {
             const PreparedBlock& b = *e.prepared;
@@ -209,7 +197,9 @@ template <typename Terms> class Walker {
             mass.bottom = std::min(mass.bottom, bottom);
         }
 
-        SliceGeometry g{cx_, cy_, rr_, x1, y1, x2, y2, w, k, {columns_.data(), n}, &strips_};
+        const BaseChord chord{c.length[i], c.sinTheta[i], c.cosTheta[i]};
+        const SliceGeometry g{cx_,      cy_,   rr_, x1, y1, x2, y2, w, k, {columns_.data(), n},
+                              &strips_, &chord};
         terms_.addSlice(g, mass);
         ++slices_;
         return true;
@@ -222,6 +212,7 @@ template <typename Terms> class Walker {
     std::vector<BlockColumn>& columns_;
     std::vector<int>& strips_;
     long slices_ = 0;
+    SliceChunk chunk_;
 };
 
 } // namespace walk_detail
