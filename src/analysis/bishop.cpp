@@ -21,23 +21,11 @@ namespace {
 // 2/7 of the modified formula, as the constant it has always been.
 constexpr double kTwoSevenths = 0.2857142857142857;
 
-// The weight sums of a slice's block columns, added in block order.
-struct BishopWeights {
-    double w = 0, we = 0, sumY = 0;
-
-    [[gnu::always_inline]] void add(const PreparedBlock& blk, double y, double area)
-    {
-        w += area * blk.unitWeight;
-        we += area * blk.effectiveUnitWeight;
-        sumY += area * blk.unitWeight * y;
-    }
-};
-
 // writeBishopSlice, inlined into the walk.
 [[gnu::always_inline]] inline BishopDriving bishopSlice(const PreparedSection& section,
                                                         const SliceGeometry& g, bool modified,
                                                         std::vector<BishopSliceTerms>& terms,
-                                                        const BishopWeights& weights)
+                                                        const ColumnSums& sums)
 {
     const PreparedBlock& kb = section.blocks[static_cast<std::size_t>(g.baseBlock)];
     const double rr = g.rr;
@@ -48,7 +36,7 @@ struct BishopWeights {
     const double c = (z0 - (g.y1 + g.y2) / 2) * kb.cohesionGradient + kb.baseCohesion;
     const double tanPhi = kb.tanPhi;
 
-    const double w = weights.w, we = weights.we, sumY = weights.sumY;
+    const double w = sums.weight, we = sums.effective, sumY = sums.momentY;
     const double q = section.surchargeLoad(g.x1, g.x2, g.strips);
 
     const double sinA = chord.sinTheta;
@@ -101,13 +89,15 @@ class BishopSlices {
         terms_.clear();
     }
 
-    void beginColumns(int) { weights_ = BishopWeights{}; }
-    void addColumn(const PreparedBlock& b, int, double y, double area) { weights_.add(b, y, area); }
-
-    // After the slice's columns (beginColumns, addColumn).
-    [[gnu::always_inline]] void addSlice(const SliceGeometry& slice, MassState& mass)
+    static BlockWeights blockWeights(const PreparedBlock& b)
     {
-        const BishopDriving d = bishopSlice(s_, slice, modified_, terms_, weights_);
+        return {b.unitWeight, b.effectiveUnitWeight, 0.0};
+    }
+
+    [[gnu::always_inline]] void addSlice(const SliceGeometry& slice, MassState& mass,
+                                         const ColumnSums& sums)
+    {
+        const BishopDriving d = bishopSlice(s_, slice, modified_, terms_, sums);
         SlipResult& r = mass.rec;
         r.mdw += d.mdw;
         r.mdh += d.mdh;
@@ -118,7 +108,6 @@ class BishopSlices {
     const PreparedSection& s_;
     bool modified_;
     std::vector<BishopSliceTerms>& terms_;
-    BishopWeights weights_;
 };
 
 // A finished mass iterated at once (and captured for the trace files when asked).
@@ -382,10 +371,14 @@ std::string crlf(const std::string& text)
 BishopDriving writeBishopSlice(const PreparedSection& section, const SliceGeometry& g,
                                bool modified, std::vector<BishopSliceTerms>& terms)
 {
-    BishopWeights weights;
-    for (const BlockColumn& col : g.columns)
-        weights.add(section.blocks[static_cast<std::size_t>(col.block)], col.y, col.area);
-    return bishopSlice(section, g, modified, terms, weights);
+    ColumnSums sums;
+    for (const BlockColumn& col : g.columns) {
+        const PreparedBlock& blk = section.blocks[static_cast<std::size_t>(col.block)];
+        sums.weight += col.area * blk.unitWeight;
+        sums.effective += col.area * blk.effectiveUnitWeight;
+        sums.momentY += col.area * blk.unitWeight * col.y;
+    }
+    return bishopSlice(section, g, modified, terms, sums);
 }
 
 namespace {

@@ -9,36 +9,28 @@ namespace keltora {
 
 namespace {
 
-// The weight sums of a slice's block columns, added in block order.
-struct ColumnWeights {
-    int baseBlock = -1;
-    double weight = 0, effective = 0, momentY = 0, baseArea = 0, side = 0;
-
-    [[gnu::always_inline]] void add(const PreparedBlock& b, int block, double y, double area)
-    {
-        weight += area * b.gamma;
-        effective += area * b.gammaEff;
-        momentY += area * b.gamma * y;
-        if (block == baseBlock)
-            baseArea = area;
-        else
-            side += area * b.sideWeight;
-    }
-};
-
-ColumnWeights columnWeights(const PreparedSection& section, const SliceGeometry& g)
+// The column sums of a slice with its columns listed, added in block order as the walk
+// adds them.
+ColumnSums columnSums(const PreparedSection& section, const SliceGeometry& g)
 {
-    ColumnWeights cw;
-    cw.baseBlock = g.baseBlock;
-    for (const BlockColumn& col : g.columns)
-        cw.add(section.blocks[static_cast<size_t>(col.block)], col.block, col.y, col.area);
-    return cw;
+    ColumnSums sums;
+    for (const BlockColumn& col : g.columns) {
+        const PreparedBlock& b = section.blocks[static_cast<size_t>(col.block)];
+        sums.weight += col.area * b.gamma;
+        sums.effective += col.area * b.gammaEff;
+        sums.momentY += col.area * b.gamma * col.y;
+        if (col.block == g.baseBlock)
+            sums.baseArea = col.area;
+        else
+            sums.side += col.area * b.sideWeight;
+    }
+    return sums;
 }
 
 // The slice loads without the centroid division (weightY holds the unnormalised moment
 // sum): the walk's terms need the centroid only for a seismic coefficient other than 0.
 [[gnu::always_inline]] inline SliceLoads loadsOf(const PreparedSection& section,
-                                                 const SliceGeometry& g, const ColumnWeights& cw)
+                                                 const SliceGeometry& g, const ColumnSums& cw)
 {
     const PreparedBlock& kb = section.blocks[static_cast<size_t>(g.baseBlock)];
     SliceLoads s;
@@ -60,7 +52,7 @@ ColumnWeights columnWeights(const PreparedSection& section, const SliceGeometry&
 }
 
 [[gnu::always_inline]] inline FelleniusSliceTerms
-termsOf(const PreparedSection& section, const SliceGeometry& g, const ColumnWeights& cw)
+termsOf(const PreparedSection& section, const SliceGeometry& g, const ColumnSums& cw)
 {
     const PreparedBlock& kb = section.blocks[static_cast<size_t>(g.baseBlock)];
     const CalcConditions& c = section.conditions;
@@ -124,20 +116,15 @@ class FelleniusTerms {
   public:
     FelleniusTerms(const PreparedSection& s, double mry) : s_(s), mry_(mry) {}
 
-    void beginColumns(int baseBlock)
+    static BlockWeights blockWeights(const PreparedBlock& b)
     {
-        cw_ = ColumnWeights{};
-        cw_.baseBlock = baseBlock;
-    }
-    void addColumn(const PreparedBlock& b, int block, double y, double area)
-    {
-        cw_.add(b, block, y, area);
+        return {b.gamma, b.gammaEff, b.sideWeight};
     }
 
-    // After the slice's columns (beginColumns, addColumn).
-    [[gnu::always_inline]] void addSlice(const SliceGeometry& slice, MassState& mass)
+    [[gnu::always_inline]] void addSlice(const SliceGeometry& slice, MassState& mass,
+                                         const ColumnSums& sums)
     {
-        const FelleniusSliceTerms t = termsOf(s_, slice, cw_);
+        const FelleniusSliceTerms t = termsOf(s_, slice, sums);
         SlipResult& r = mass.rec;
         r.mrf += t.mrf;
         r.mrc += t.mrc;
@@ -155,21 +142,20 @@ class FelleniusTerms {
   private:
     const PreparedSection& s_;
     double mry_;
-    ColumnWeights cw_;
 };
 
 } // namespace
 
 SliceLoads sliceLoads(const PreparedSection& section, const SliceGeometry& g)
 {
-    SliceLoads s = loadsOf(section, g, columnWeights(section, g));
+    SliceLoads s = loadsOf(section, g, columnSums(section, g));
     s.weightY = centroidY(s.weight, s.weightY);
     return s;
 }
 
 FelleniusSliceTerms felleniusSlice(const PreparedSection& section, const SliceGeometry& g)
 {
-    return termsOf(section, g, columnWeights(section, g));
+    return termsOf(section, g, columnSums(section, g));
 }
 
 int finishFelleniusMass(const PreparedSection& section, MassState& mass, double mry)

@@ -82,15 +82,46 @@ inline BaseChord baseChord(const SliceGeometry& g)
 struct SliceChunk {
     static constexpr std::size_t kSlices = 64;
     double x[kSlices + 1], y[kSlices + 1]; // ends and the arc's heights there
-    double yMid[kSlices];                  // the arc's height below the slice's middle
+    double xMid[kSlices], yMid[kSlices];   // the middle of the chord
+    double yArc[kSlices];                  // the arc's height below the slice's middle
     double t[kSlices];                     // (middle - cur) / (prev - cur)
     double length[kSlices], sinTheta[kSlices], cosTheta[kSlices]; // the base chord
+    // The slices' block columns (addChunkColumns): sums in block order of area * unit
+    // weight, area * effective unit weight, area * unit weight * centroid height, the base
+    // block's area and area * side weight of the other blocks; highest column top and
+    // lowest column bottom (kFarAbove and kFarBelow without columns).
+    double weight[kSlices], effective[kSlices], momentY[kSlices];
+    double baseArea[kSlices], side[kSlices];
+    double top[kSlices], bottom[kSlices];
 };
 
 // Fills chunk for its n slices on circle (cx, cy, rr) in the sub-interval [cur, prev];
-// clear: every x lies farther than the tangency tolerance from the circle's sides.
+// clear: every x lies farther than the tangency tolerance from the circle's sides. The
+// column sums start empty.
 void sliceChunkGeometry(SliceChunk& chunk, std::size_t n, double cx, double cy, double rr,
                         bool clear, double cur, double prev);
+
+// A block's part in the column sums: the unit weights the method takes for it.
+struct BlockWeights {
+    double unit = 0, effective = 0, side = 0;
+};
+
+// One slice's column sums as SliceChunk keeps them.
+struct ColumnSums {
+    double weight = 0, effective = 0, momentY = 0, baseArea = 0, side = 0;
+};
+
+// A block's extents over a sub-interval: top and bottom at its left end and their rise
+// to its right end (the slice's share t of the rise is added).
+struct ColumnExtent {
+    double topCur = 0, topRise = 0, bottomCur = 0, bottomRise = 0;
+};
+
+// Adds block `b`'s column to every slice of the chunk whose middle lies within the block's
+// box and not above its top, exactly as the walk adds one column to one slice; base: b is
+// the slices' base block (its area goes to baseArea, not side); w the slices' width.
+void addChunkColumns(SliceChunk& chunk, std::size_t n, const PreparedBlock& b,
+                     const ColumnExtent& extent, const BlockWeights& weights, bool base, double w);
 
 class SliceTerms {
   public:

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <concepts>
 #include <vector>
 
 #include "analysis/slice_walk.h"
@@ -15,22 +16,24 @@ namespace walk_detail {
 
 inline constexpr double kTolExtent = 0.0000001;
 
-// A block's top and bottom at the left end of a sub-interval and their rise to its right
-// end, extrapolated from its inner third points.
+// A block with a column in a sub-interval: its top and bottom there.
 struct SubExtent {
     int block = -1;
     const PreparedBlock* prepared = nullptr;
-    double topCur = 0, topRise = 0, bottomCur = 0, bottomRise = 0;
+    ColumnExtent extent;
 };
 
-// Terms that take a slice's block columns one by one as the walk works them out (instead
-// of reading SliceGeometry::columns): beginColumns(k) before the first, then
-// addColumn(block, index, centroid y, area) in block order.
+// Terms that take a slice's block columns as sums (ColumnSums, in place of
+// SliceGeometry::columns), worked out by the walk a chunk of slices at a time with the
+// unit weights blockWeights gives.
 template <typename Terms>
-concept TakesColumns = requires(Terms& t, const PreparedBlock& b)
+concept TakesColumnSums = requires(Terms& t, const PreparedBlock& b, const SliceGeometry& g,
+                                   MassState& m, const ColumnSums& sums)
 {
-    t.beginColumns(0);
-    t.addColumn(b, 0, 0.0, 0.0);
+    {
+        Terms::blockWeights(b)
+        } -> std::same_as<BlockWeights>;
+    t.addSlice(g, m, sums);
 };
 
 // The walk's working lists, one set per thread, reused from circle to circle (a circle's
@@ -101,8 +104,9 @@ template <typename Terms> class Walker {
             const double topPrev = a.top + (a.top - b.top), topCur = b.top - (a.top - b.top);
             const double bottomPrev = a.bottom + (a.bottom - b.bottom);
             const double bottomCur = b.bottom - (a.bottom - b.bottom);
-            active_.push_back({static_cast<int>(i), &blk, topCur, topPrev - topCur, bottomCur,
-                               bottomPrev - bottomCur});
+            active_.push_back({static_cast<int>(i),
+                               &blk,
+                               {topCur, topPrev - topCur, bottomCur, bottomPrev - bottomCur}});
         }
         // The surcharge strips that reach into this sub-interval (the slices' left ends
         // may fall short of cur by rounding only); the others add nothing to its slices.
@@ -143,6 +147,10 @@ template <typename Terms> class Walker {
                 c.x[++n] = x;
             }
             sliceChunkGeometry(c, n, cx_, cy_, rr_, clear, cur, prev);
+            if constexpr (TakesColumnSums<Terms>)
+                for (const SubExtent& e : active_)
+                    addChunkColumns(c, n, *e.prepared, e.extent, Terms::blockWeights(*e.prepared),
+                                    e.block == k, w);
             for (std::size_t i = 0; i < n && !mass.invalid; ++i) {
                 if (!slice(c, i, w, k, mass)) continue;
                 if (!any) firstX = c.x[i], firstY = c.y[i];
@@ -176,31 +184,33 @@ template <typename Terms> class Walker {
             return false;
         }
 
-        const double xm = (x1 + x2) / 2;
-        const double ym = (y1 + y2) / 2;
-        const double ya = c.yMid[i];
-        const double t = c.t[i];
-        std::size_t n = 0;
-        if constexpr (TakesColumns<Terms>) terms_.beginColumns(k);
-        for (const SubExtent& e : active_) {
-            const PreparedBlock& b = *e.prepared;
-            if (!(b.xmin <= xm && xm <= b.xmax && b.ymax >= ym)) continue;
-            double top = e.topCur + e.topRise * t;
-            double bottom = e.bottomCur + e.bottomRise * t;
-            top = std::max(top, ya);
-            bottom = std::max(bottom, ya);
-            if constexpr (TakesColumns<Terms>)
-                terms_.addColumn(b, e.block, (top + bottom) / 2, (top - bottom) * w);
-            else
-                columns_[n++] = {e.block, xm, (top + bottom) / 2, (top - bottom) * w};
-            mass.top = std::max(mass.top, top);
-            mass.bottom = std::min(mass.bottom, bottom);
-        }
-
         const BaseChord chord{c.length[i], c.sinTheta[i], c.cosTheta[i]};
-        const SliceGeometry g{cx_,      cy_,   rr_, x1, y1, x2, y2, w, k, {columns_.data(), n},
-                              &strips_, &chord};
-        terms_.addSlice(g, mass);
+        if constexpr (TakesColumnSums<Terms>) {
+            // The chunk's columns (addChunkColumns).
+            mass.top = std::max(mass.top, c.top[i]);
+            mass.bottom = std::min(mass.bottom, c.bottom[i]);
+            const SliceGeometry g{cx_, cy_, rr_, x1, y1, x2, y2, w, k, {}, &strips_, &chord};
+            terms_.addSlice(g, mass,
+                            {c.weight[i], c.effective[i], c.momentY[i], c.baseArea[i], c.side[i]});
+        } else {
+            const double xm = c.xMid[i], ym = c.yMid[i], ya = c.yArc[i], t = c.t[i];
+            std::size_t n = 0;
+            for (const SubExtent& s : active_) {
+                const PreparedBlock& b = *s.prepared;
+                if (!(b.xmin <= xm && xm <= b.xmax && b.ymax >= ym)) continue;
+                const ColumnExtent& e = s.extent;
+                double top = e.topCur + e.topRise * t;
+                double bottom = e.bottomCur + e.bottomRise * t;
+                top = std::max(top, ya);
+                bottom = std::max(bottom, ya);
+                columns_[n++] = {s.block, xm, (top + bottom) / 2, (top - bottom) * w};
+                mass.top = std::max(mass.top, top);
+                mass.bottom = std::min(mass.bottom, bottom);
+            }
+            const SliceGeometry g{cx_,      cy_,   rr_, x1, y1, x2, y2, w, k, {columns_.data(), n},
+                                  &strips_, &chord};
+            terms_.addSlice(g, mass);
+        }
         ++slices_;
         return true;
     }

@@ -4,8 +4,9 @@
 // every vector width, so the results do not depend on the build that runs.
 #pragma once
 
+// KELTORA_NO_VECTOR_CLONES builds the baseline alone (to compare the two).
 #if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) &&                             \
-    !defined(__SANITIZE_ADDRESS__)
+    !defined(__SANITIZE_ADDRESS__) && !defined(KELTORA_NO_VECTOR_CLONES)
 #define KELTORA_VECTOR_CLONES __attribute__((target_clones("avx", "default")))
 #else
 #define KELTORA_VECTOR_CLONES
