@@ -11,7 +11,8 @@
 //       mass's result already changes when its centre moves by one unit in the last place)
 //   precision_dump vary SEED BASE.SDW OUT.SDW
 //       writes a variant of BASE.SDW: points moved a little, other soil values, loads,
-//       seismic coefficient, slice width, decimals and method, the search made small
+//       seismic coefficient, cohesion reference, slice width, decimals and method, the search
+//       made small
 //
 // bench/compare_builds.py runs both builds' `calc` over many sections and judges the
 // differences (every printed value that differs must lie next to a rounding or truncation
@@ -210,6 +211,21 @@ int runVary(unsigned seed, const fs::path& base, const fs::path& outPath)
         c.surchargeXmax[i] = x0 + v.uniform(1.0, 20.0);
         c.surchargeQmin[i] = v.uniform(0.0, 30.0);
         c.surchargeQmax[i] = v.chance(0.5) ? c.surchargeQmin[i] : v.uniform(0.0, 30.0);
+    }
+    // The cohesion law's reference: a line of two to four vertices, or another height.
+    if (v.chance(0.3)) {
+        c.referenceMode = 1;
+        CohesionReferenceLine& line = m.referenceLine;
+        line.count = 2 + v.pick(3);
+        double x = v.uniform(-20.0, 10.0);
+        for (int i = 0; i < line.count; ++i) {
+            line.x[static_cast<std::size_t>(i)] = x;
+            line.y[static_cast<std::size_t>(i)] = v.uniform(-5.0, 15.0);
+            x += v.uniform(5.0, 25.0);
+        }
+    } else if (v.chance(0.3)) {
+        c.referenceMode = 0;
+        c.referenceHeight = v.uniform(-5.0, 15.0);
     }
     m.draw.decimals[kDecSafetyFactor] = v.pick(6);
     c.maxSafetyFactor = v.chance(0.5) ? 9999.0 : v.uniform(1.5, 5.0);

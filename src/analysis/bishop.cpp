@@ -94,10 +94,12 @@ class BishopSlices {
         return {b.unitWeight, b.effectiveUnitWeight, 0.0};
     }
 
+    void prepareChunk(const SliceChunk&, std::size_t, int, const std::vector<int>&) {}
+
     [[gnu::always_inline]] void addSlice(const SliceGeometry& slice, MassState& mass,
-                                         const ColumnSums& sums)
+                                         const SliceChunk& chunk, std::size_t i)
     {
-        const BishopDriving d = bishopSlice(s_, slice, modified_, terms_, sums);
+        const BishopDriving d = bishopSlice(s_, slice, modified_, terms_, columnSumsOf(chunk, i));
         SlipResult& r = mass.rec;
         r.mdw += d.mdw;
         r.mdh += d.mdh;

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "analysis/slice_walker.h"
+#include "analysis/vector_clones.h"
 
 namespace keltora {
 
@@ -111,6 +112,63 @@ termsOf(const PreparedSection& section, const SliceGeometry& g, const ColumnSums
     return t;
 }
 
+// The terms of a chunk's slices on a base block without sand piles, as termsOf gives them
+// slice by slice: its inputs beside the chunk (the cohesion reference height when the
+// reference line gives it per slice, the surcharge when strips load the slices) and the
+// four moments.
+struct FelleniusChunk {
+    static constexpr std::size_t kSlices = SliceChunk::kSlices;
+    double z0[kSlices], q[kSlices];
+    double mrf[kSlices], mrc[kSlices], mdw[kSlices], mdk[kSlices];
+};
+
+struct FelleniusChunkInputs {
+    double rr = 0, cy = 0, kh = 0, tanPhi = 0, gradient = 0, cohesion = 0;
+    double z0 = 0;           // when not per slice
+    bool z0PerSlice = false; // FelleniusChunk::z0 holds it
+    bool loaded = false;     // FelleniusChunk::q holds the surcharge (else 0)
+    bool onSurcharge = false;
+};
+
+template <bool Seismic>
+[[gnu::always_inline]] inline void felleniusChunkLoop(const SliceChunk& c, std::size_t n,
+                                                      const FelleniusChunkInputs& in,
+                                                      FelleniusChunk& t)
+{
+    const double rr = in.rr, cy = in.cy, kh = in.kh, tanPhi = in.tanPhi;
+    const double gradient = in.gradient, cohesion = in.cohesion, z0c = in.z0;
+    const bool z0PerSlice = in.z0PerSlice, loaded = in.loaded, onSurcharge = in.onSurcharge;
+    for (std::size_t i = 0; i < n; ++i) {
+        const double l = c.length[i], sinT = c.sinTheta[i], cosT = c.cosTheta[i];
+        const double w = c.weight[i], we = c.effective[i];
+        const double q = loaded ? t.q[i] : 0.0;
+        const double z0 = z0PerSlice ? t.z0[i] : z0c;
+        const double coh = (z0 - c.yMid[i]) * gradient + cohesion; // yMid = (y1 + y2) / 2
+        double e = 0.0;
+        if constexpr (Seismic)
+            e = onSurcharge ? std::fabs((w + q) * rr * kh * sinT * tanPhi)
+                            : std::fabs(rr * kh * w * sinT * tanPhi);
+        t.mrf[i] = (we + q) * rr * cosT * tanPhi - e;
+        t.mrc[i] = rr * coh * l;
+        t.mdw[i] = (w + q) * rr * sinT;
+        if constexpr (Seismic)
+            t.mdk[i] = (cy - centroidY(w, c.momentY[i])) * kh * w;
+        else
+            t.mdk[i] = 0.0;
+    }
+}
+
+KELTORA_VECTOR_CLONES
+void felleniusChunkTerms(const SliceChunk& c, std::size_t n, const FelleniusChunkInputs& in,
+                         FelleniusChunk& t)
+{
+    // kh == 0 as termsOf tells it (a NaN coefficient is seismic there too).
+    if (in.kh == 0.0)
+        felleniusChunkLoop<false>(c, n, in, t);
+    else
+        felleniusChunkLoop<true>(c, n, in, t);
+}
+
 // Called by the walk directly (no virtual dispatch), so that the slice terms inline.
 class FelleniusTerms {
   public:
@@ -121,11 +179,48 @@ class FelleniusTerms {
         return {b.gamma, b.gammaEff, b.sideWeight};
     }
 
-    [[gnu::always_inline]] void addSlice(const SliceGeometry& slice, MassState& mass,
-                                         const ColumnSums& sums)
+    // The terms of the chunk's slices at once, except on a base with sand piles (whose
+    // slices take termsOf one by one).
+    void prepareChunk(const SliceChunk& c, std::size_t n, int k, const std::vector<int>& strips)
     {
-        const FelleniusSliceTerms t = termsOf(s_, slice, sums);
+        const PreparedBlock& kb = s_.blocks[static_cast<size_t>(k)];
+        chunkTerms_ = !kb.sandPiles;
+        if (!chunkTerms_) return;
+        const CalcConditions& cc = s_.conditions;
+        FelleniusChunkInputs in;
+        in.rr = c.rr;
+        in.cy = c.cy;
+        in.kh = cc.seismicCoefficient;
+        in.tanPhi = kb.tanPhi;
+        in.gradient = kb.cohesionGradient;
+        in.cohesion = kb.baseCohesion;
+        in.onSurcharge = cc.seismicOnSurcharge == 1;
+        in.z0PerSlice = cc.referenceMode == 1;
+        if (in.z0PerSlice)
+            for (std::size_t i = 0; i < n; ++i)
+                chunk_.z0[i] = s_.cohesionReferenceHeight(c.x[i], c.x[i + 1]);
+        else
+            in.z0 = s_.cohesionReferenceHeight(c.x[0], c.x[0]);
+        in.loaded = !strips.empty();
+        if (in.loaded)
+            for (std::size_t i = 0; i < n; ++i)
+                chunk_.q[i] = s_.surchargeLoad(c.x[i], c.x[i + 1], &strips);
+        felleniusChunkTerms(c, n, in, chunk_);
+    }
+
+    [[gnu::always_inline]] void addSlice(const SliceGeometry& slice, MassState& mass,
+                                         const SliceChunk& c, std::size_t i)
+    {
         SlipResult& r = mass.rec;
+        if (chunkTerms_) {
+            r.mrf += chunk_.mrf[i];
+            r.mrc += chunk_.mrc[i];
+            r.mdw += chunk_.mdw[i];
+            r.mdh += 0.0;
+            r.mdk += chunk_.mdk[i];
+            return;
+        }
+        const FelleniusSliceTerms t = termsOf(s_, slice, columnSumsOf(c, i));
         r.mrf += t.mrf;
         r.mrc += t.mrc;
         r.mdw += t.mdw;
@@ -142,6 +237,8 @@ class FelleniusTerms {
   private:
     const PreparedSection& s_;
     double mry_;
+    bool chunkTerms_ = false;
+    FelleniusChunk chunk_;
 };
 
 } // namespace

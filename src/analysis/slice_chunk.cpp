@@ -1,6 +1,7 @@
-// The geometry of a chunk of slices, worked out together so that the compiler turns the
-// loops into vector operations (this file is compiled with -fno-trapping-math, without
-// which GCC does not turn the comparisons into vector selects; no value changes by it).
+// The geometry and block columns of a chunk of slices, worked out together so that the
+// compiler turns the loops into vector operations (the search sources are compiled with
+// -fno-trapping-math, without which GCC does not turn the comparisons into vector
+// selects; no value changes by it).
 #include <cmath>
 
 #include "analysis/slice_section.h"
@@ -126,6 +127,9 @@ KELTORA_VECTOR_CLONES
 void sliceChunkGeometry(SliceChunk& chunk, std::size_t n, double cx, double cy, double rr,
                         bool clear, double cur, double prev)
 {
+    chunk.cx = cx;
+    chunk.cy = cy;
+    chunk.rr = rr;
     if (clear)
         chunkGeometry<true>(chunk, n, cx, cy, rr, cur, prev);
     else

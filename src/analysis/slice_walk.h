@@ -81,6 +81,7 @@ inline BaseChord baseChord(const SliceGeometry& g)
 // walk would work out slice by slice, bit for bit.
 struct SliceChunk {
     static constexpr std::size_t kSlices = 64;
+    double cx, cy, rr;                     // the circle
     double x[kSlices + 1], y[kSlices + 1]; // ends and the arc's heights there
     double xMid[kSlices], yMid[kSlices];   // the middle of the chord
     double yArc[kSlices];                  // the arc's height below the slice's middle
@@ -95,6 +96,17 @@ struct SliceChunk {
     double top[kSlices], bottom[kSlices];
 };
 
+// One slice's column sums as SliceChunk keeps them.
+struct ColumnSums {
+    double weight = 0, effective = 0, momentY = 0, baseArea = 0, side = 0;
+};
+
+// The column sums of slice i of a chunk.
+inline ColumnSums columnSumsOf(const SliceChunk& c, std::size_t i)
+{
+    return {c.weight[i], c.effective[i], c.momentY[i], c.baseArea[i], c.side[i]};
+}
+
 // Fills chunk for its n slices on circle (cx, cy, rr) in the sub-interval [cur, prev];
 // clear: every x lies farther than the tangency tolerance from the circle's sides. The
 // column sums start empty.
@@ -104,11 +116,6 @@ void sliceChunkGeometry(SliceChunk& chunk, std::size_t n, double cx, double cy, 
 // A block's part in the column sums: the unit weights the method takes for it.
 struct BlockWeights {
     double unit = 0, effective = 0, side = 0;
-};
-
-// One slice's column sums as SliceChunk keeps them.
-struct ColumnSums {
-    double weight = 0, effective = 0, momentY = 0, baseArea = 0, side = 0;
 };
 
 // A block's extents over a sub-interval: top and bottom at its left end and their rise

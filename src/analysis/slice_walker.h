@@ -23,17 +23,19 @@ struct SubExtent {
     ColumnExtent extent;
 };
 
-// Terms that take a slice's block columns as sums (ColumnSums, in place of
-// SliceGeometry::columns), worked out by the walk a chunk of slices at a time with the
-// unit weights blockWeights gives.
+// Terms that take the slices a chunk at a time: the walk works out the chunk's geometry
+// and column sums (with the unit weights blockWeights gives), then calls
+// prepareChunk(chunk, n, k, strips) once and addSlice(g, mass, chunk, i) for each slice
+// it sums (g without columns: the chunk has their sums).
 template <typename Terms>
-concept TakesColumnSums = requires(Terms& t, const PreparedBlock& b, const SliceGeometry& g,
-                                   MassState& m, const ColumnSums& sums)
+concept TakesChunks = requires(Terms& t, const PreparedBlock& b, const SliceGeometry& g,
+                               MassState& m, const SliceChunk& c, const std::vector<int>& strips)
 {
     {
         Terms::blockWeights(b)
         } -> std::same_as<BlockWeights>;
-    t.addSlice(g, m, sums);
+    t.prepareChunk(c, std::size_t{0}, 0, strips);
+    t.addSlice(g, m, c, std::size_t{0});
 };
 
 // The walk's working lists, one set per thread, reused from circle to circle (a circle's
@@ -147,10 +149,12 @@ template <typename Terms> class Walker {
                 c.x[++n] = x;
             }
             sliceChunkGeometry(c, n, cx_, cy_, rr_, clear, cur, prev);
-            if constexpr (TakesColumnSums<Terms>)
+            if constexpr (TakesChunks<Terms>) {
                 for (const SubExtent& e : active_)
                     addChunkColumns(c, n, *e.prepared, e.extent, Terms::blockWeights(*e.prepared),
                                     e.block == k, w);
+                terms_.prepareChunk(c, n, k, strips_);
+            }
             for (std::size_t i = 0; i < n && !mass.invalid; ++i) {
                 if (!slice(c, i, w, k, mass)) continue;
                 if (!any) firstX = c.x[i], firstY = c.y[i];
@@ -185,13 +189,12 @@ template <typename Terms> class Walker {
         }
 
         const BaseChord chord{c.length[i], c.sinTheta[i], c.cosTheta[i]};
-        if constexpr (TakesColumnSums<Terms>) {
+        if constexpr (TakesChunks<Terms>) {
             // The chunk's columns (addChunkColumns).
             mass.top = std::max(mass.top, c.top[i]);
             mass.bottom = std::min(mass.bottom, c.bottom[i]);
             const SliceGeometry g{cx_, cy_, rr_, x1, y1, x2, y2, w, k, {}, &strips_, &chord};
-            terms_.addSlice(g, mass,
-                            {c.weight[i], c.effective[i], c.momentY[i], c.baseArea[i], c.side[i]});
+            terms_.addSlice(g, mass, c, i);
         } else {
             const double xm = c.xMid[i], ym = c.yMid[i], ya = c.yArc[i], t = c.t[i];
             std::size_t n = 0;
