@@ -71,6 +71,61 @@ constexpr double kTwoSevenths = 0.2857142857142857;
     return d;
 }
 
+// The terms of a chunk's slices by the simplified formula, as bishopSlice gives them slice
+// by slice: its inputs beside the chunk (the cohesion reference height when the reference
+// line gives it per slice, the surcharge when strips load the slices), the slice terms
+// and the driving moments.
+struct BishopChunk {
+    static constexpr std::size_t kSlices = SliceChunk::kSlices;
+    double z0[kSlices], q[kSlices];
+    double numerator[kSlices], cosTerm[kSlices], absTerm[kSlices];
+    double cohesionPart[kSlices], frictionPart[kSlices];
+    double mdw[kSlices], mdk[kSlices];
+};
+
+struct BishopChunkInputs {
+    double rr = 0, cy = 0, kh = 0, tanPhi = 0, gradient = 0, cohesion = 0;
+    double z0 = 0;           // when not per slice
+    bool z0PerSlice = false; // BishopChunk::z0 holds it
+    bool loaded = false;     // BishopChunk::q holds the surcharge (else 0)
+};
+
+template <bool Seismic>
+[[gnu::always_inline]] inline void bishopChunkLoop(const SliceChunk& ch, std::size_t n,
+                                                   const BishopChunkInputs& in, BishopChunk& t)
+{
+    const double rr = in.rr, cy = in.cy, kh = in.kh, tanPhi = in.tanPhi;
+    const double gradient = in.gradient, cohesion = in.cohesion, z0c = in.z0;
+    const bool z0PerSlice = in.z0PerSlice, loaded = in.loaded;
+    for (std::size_t i = 0; i < n; ++i) {
+        const double l = ch.length[i], sinA = ch.sinTheta[i], cosA = ch.cosTheta[i];
+        const double w = ch.weight[i], we = ch.effective[i];
+        const double q = loaded ? t.q[i] : 0.0;
+        const double z0 = z0PerSlice ? t.z0[i] : z0c;
+        const double c = (z0 - ch.yMid[i]) * gradient + cohesion; // yMid = (y1 + y2) / 2
+        t.frictionPart[i] = (we + q) * tanPhi * rr;
+        t.numerator[i] = (c * l + (we + q) * tanPhi) * rr;
+        t.cosTerm[i] = cosA;
+        t.absTerm[i] = std::fabs(sinA * tanPhi);
+        t.cohesionPart[i] = c * l * rr;
+        t.mdw[i] = (w + q) * rr * sinA;
+        if constexpr (Seismic)
+            t.mdk[i] = kh * w * (cy - centroidY(w, ch.momentY[i]));
+        else
+            t.mdk[i] = 0.0;
+    }
+}
+
+KELTORA_VECTOR_CLONES
+void bishopChunkTerms(const SliceChunk& ch, std::size_t n, const BishopChunkInputs& in,
+                      BishopChunk& t)
+{
+    if (in.kh != 0.0)
+        bishopChunkLoop<true>(ch, n, in, t);
+    else
+        bishopChunkLoop<false>(ch, n, in, t);
+}
+
 // The slice terms of the mass being walked: one buffer per thread, reused from circle to
 // circle (a circle's walk runs on one thread from start to end and walks are not nested).
 std::vector<BishopSliceTerms>& sliceTermsBuffer()
@@ -94,13 +149,46 @@ class BishopSlices {
         return {b.unitWeight, b.effectiveUnitWeight, 0.0};
     }
 
-    void prepareChunk(const SliceChunk&, std::size_t, int, const std::vector<int>&) {}
+    // The terms of the chunk's slices at once by the simplified formula (the modified one
+    // takes bishopSlice slice by slice).
+    void prepareChunk(const SliceChunk& ch, std::size_t n, int k, const std::vector<int>& strips)
+    {
+        if (modified_) return;
+        const PreparedBlock& kb = s_.blocks[static_cast<std::size_t>(k)];
+        const CalcConditions& cc = s_.conditions;
+        BishopChunkInputs in;
+        in.rr = ch.rr;
+        in.cy = ch.cy;
+        in.kh = cc.seismicCoefficient;
+        in.tanPhi = kb.tanPhi;
+        in.gradient = kb.cohesionGradient;
+        in.cohesion = kb.baseCohesion;
+        in.z0PerSlice = cc.referenceMode == 1;
+        if (in.z0PerSlice)
+            for (std::size_t i = 0; i < n; ++i)
+                chunk_.z0[i] = s_.cohesionReferenceHeight(ch.x[i], ch.x[i + 1]);
+        else
+            in.z0 = s_.cohesionReferenceHeight(ch.x[0], ch.x[0]);
+        in.loaded = !strips.empty();
+        if (in.loaded)
+            for (std::size_t i = 0; i < n; ++i)
+                chunk_.q[i] = s_.surchargeLoad(ch.x[i], ch.x[i + 1], &strips);
+        bishopChunkTerms(ch, n, in, chunk_);
+    }
 
     [[gnu::always_inline]] void addSlice(const SliceGeometry& slice, MassState& mass,
-                                         const SliceChunk& chunk, std::size_t i)
+                                         const SliceChunk& ch, std::size_t i)
     {
-        const BishopDriving d = bishopSlice(s_, slice, modified_, terms_, columnSumsOf(chunk, i));
         SlipResult& r = mass.rec;
+        if (!modified_) {
+            terms_.push_back({chunk_.numerator[i], chunk_.cosTerm[i], chunk_.absTerm[i],
+                              chunk_.cohesionPart[i], chunk_.frictionPart[i]});
+            r.mdw += chunk_.mdw[i];
+            r.mdh += 0.0;
+            r.mdk += chunk_.mdk[i];
+            return;
+        }
+        const BishopDriving d = bishopSlice(s_, slice, modified_, terms_, columnSumsOf(ch, i));
         r.mdw += d.mdw;
         r.mdh += d.mdh;
         r.mdk += d.mdk;
@@ -110,6 +198,7 @@ class BishopSlices {
     const PreparedSection& s_;
     bool modified_;
     std::vector<BishopSliceTerms>& terms_;
+    BishopChunk chunk_;
 };
 
 // A finished mass iterated at once (and captured for the trace files when asked).
