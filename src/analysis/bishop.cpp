@@ -377,6 +377,7 @@ struct IterationColumns {
 // numerators over m at f0 and gives the next f0, until |F0 - F1| is small, the driving
 // moment vanishes, or the passes run out.
 struct IterationState {
+    IterationState() = default;
     explicit IterationState(SlipResult& rec) : r(&rec) {}
 
     bool done() const { return ended || passes >= kBishopMaxPasses; }
@@ -424,7 +425,7 @@ struct IterationState {
         }
     }
 
-    SlipResult* r;
+    SlipResult* r = nullptr;
     double f0 = kBishopStart, f1 = 0.0;
     bool ended = false;
     int passes = 0;
@@ -544,28 +545,44 @@ void runAlone(IterationState& state, PendingMass& m, int decimals)
     state.conclude(m.invalid, decimals);
 }
 
-// The iterations of two masses, their passes sharing one loop over the slices while both
-// go on; then the one left alone.
-void iterateTwo(PendingMass& a, PendingMass& b, int decimals)
+// The iterations of the masses masses[0 .. count - 1], two at a time: the passes of both
+// share one loop over the slices, and when one mass's iteration ends the next waiting mass
+// takes its place, so that only the last mass runs its passes alone. Each mass's passes
+// are its own, in its own order: the results do not depend on the pairing.
+void iterateAll(std::vector<PendingMass>& masses, std::size_t count, int decimals)
 {
-    IterationState sa(a.rec), sb(b.rec);
-    while (!sa.done() && !sb.done()) {
+    struct Lane {
+        PendingMass* mass = nullptr;
+        IterationState state{};
+    };
+    std::size_t next = 0;
+    auto refill = [&](Lane& lane) {
+        lane.mass = nullptr;
+        if (next < count) {
+            lane.mass = &masses[next++];
+            lane.state = IterationState(lane.mass->rec);
+        }
+    };
+    Lane a, b;
+    refill(a);
+    refill(b);
+    while (a.mass && b.mass) {
+        const IterationColumns& ca = a.mass->cols;
+        const IterationColumns& cb = b.mass->cols;
         double sumA = 0, sumB = 0;
-        sumQuotientsTwo(a.cols.numerator.data(), a.cols.cosTerm.data(), a.cols.absTerm.data(),
-                        a.cols.numerator.size(), sa.f0, b.cols.numerator.data(),
-                        b.cols.cosTerm.data(), b.cols.absTerm.data(), b.cols.numerator.size(),
-                        sb.f0, sumA, sumB);
-        sa.pass(sumA);
-        sb.pass(sumB);
+        sumQuotientsTwo(ca.numerator.data(), ca.cosTerm.data(), ca.absTerm.data(),
+                        ca.numerator.size(), a.state.f0, cb.numerator.data(), cb.cosTerm.data(),
+                        cb.absTerm.data(), cb.numerator.size(), b.state.f0, sumA, sumB);
+        a.state.pass(sumA);
+        b.state.pass(sumB);
+        for (Lane* lane : {&a, &b}) {
+            if (!lane->state.done()) continue;
+            lane->state.conclude(lane->mass->invalid, decimals);
+            refill(*lane);
+        }
     }
-    runAlone(sa, a, decimals);
-    runAlone(sb, b, decimals);
-}
-
-void iterateOne(PendingMass& a, int decimals)
-{
-    IterationState sa(a.rec);
-    runAlone(sa, a, decimals);
+    for (Lane* lane : {&a, &b})
+        if (lane->mass) runAlone(lane->state, *lane->mass, decimals);
 }
 
 } // namespace
@@ -651,9 +668,7 @@ long BishopEvaluator::evaluateRadii(int grid, double cx, double cy,
         slices += walkCircleWith(section_, grid, cx, cy, rr, breaks, terms, none);
     }
     const std::size_t n = pending.count;
-    for (std::size_t i = 0; i + 1 < n; i += 2)
-        iterateTwo(pending.masses[i], pending.masses[i + 1], section_.decimals);
-    if (n % 2 == 1) iterateOne(pending.masses[n - 1], section_.decimals);
+    iterateAll(pending.masses, n, section_.decimals);
     for (std::size_t i = 0; i < n; ++i)
         out.push_back({pending.masses[i].rec, pending.masses[i].sign});
     return slices;
