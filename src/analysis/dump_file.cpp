@@ -41,26 +41,39 @@ int writeFixed3(char* to, double v, int width)
         const std::uint64_t half = std::uint64_t{1} << (shift - 1);
         if (rest > half || (rest == half && (n & 1u))) ++n;
     }
-    // Right-aligned in a field of at least `width` characters.
-    char field[kFixed3Chars];
-    char* end = field + sizeof field;
+    // Right-aligned in a field of at least `width` characters, built from the right in a
+    // buffer of blanks; two digits at a time from a table.
+    static constexpr char kPairs[] = "00010203040506070809101112131415161718192021222324"
+                                     "25262728293031323334353637383940414243444546474849"
+                                     "50515253545556575859606162636465666768697071727374"
+                                     "75767778798081828384858687888990919293949596979899";
+    char field[2 * kFixed3Chars];
+    std::memset(field, ' ', sizeof field);
+    char* const end = field + kFixed3Chars;
     char* p = end;
     const auto frac = static_cast<unsigned>(n % 1000u);
-    *--p = static_cast<char>('0' + frac % 10);
-    *--p = static_cast<char>('0' + frac / 10 % 10);
+    p -= 2;
+    std::memcpy(p, kPairs + 2 * (frac % 100), 2);
     *--p = static_cast<char>('0' + frac / 100);
     *--p = '.';
     std::uint64_t w = n / 1000u;
-    do {
-        *--p = static_cast<char>('0' + w % 10);
-        w /= 10;
-    } while (w != 0);
+    while (w >= 100) {
+        p -= 2;
+        std::memcpy(p, kPairs + 2 * (w % 100), 2);
+        w /= 100;
+    }
+    if (w >= 10) {
+        p -= 2;
+        std::memcpy(p, kPairs + 2 * w, 2);
+    } else {
+        *--p = static_cast<char>('0' + w);
+    }
     if (negative) *--p = '-';
-    const int pad = std::min(width, kFixed3Chars) - static_cast<int>(end - p);
-    for (int i = 0; i < pad; ++i)
-        *--p = ' ';
-    const auto count = static_cast<int>(end - p);
-    std::memcpy(to, p, static_cast<std::size_t>(count));
+    const int width0 = std::min(width, kFixed3Chars);
+    const int count = std::max(width0, static_cast<int>(end - p));
+    // A whole field's worth is copied (the blanks before the number and whatever follows
+    // it are written too), which takes a fixed-size copy instead of a call.
+    std::memcpy(to, end - count, kFixed3Chars);
     return count;
 }
 

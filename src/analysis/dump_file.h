@@ -21,9 +21,10 @@ void removeOldDumps(const std::filesystem::path& dir, MessageList& messages);
 
 // Writes v to `to` as printf("%<width>.3f") prints it in the "C" locale, for |v| < 1e12:
 // at most kFixed3Chars characters (for a width up to 20), without a terminating zero;
-// returns their count. NaN, infinite and larger values write nothing and give -1. The dump
-// formatters use it instead of the C library's printf, which costs more than the slice that
-// made the value.
+// returns their count. `to` must have room for kFixed3Chars characters: those after the
+// count are overwritten with unspecified ones. NaN, infinite and larger values write nothing and
+// give -1. The dump formatters use it instead of the C library's printf, which costs more than the
+// slice that made the value.
 inline constexpr int kFixed3Chars = 24;
 int writeFixed3(char* to, double v, int width);
 
