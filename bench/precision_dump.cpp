@@ -11,8 +11,8 @@
 //       mass's result already changes when its centre moves by one unit in the last place)
 //   precision_dump vary SEED BASE.SDW OUT.SDW
 //       writes a variant of BASE.SDW: points moved a little, other soil values, loads,
-//       seismic coefficient, cohesion reference, slice width, decimals and method, the search
-//       made small
+//       seismic coefficient, horizontal forces, cohesion reference, slice width, decimals
+//       and method, the search made small
 //
 // bench/compare_builds.py runs both builds' `calc` over many sections and judges the
 // differences (every printed value that differs must lie next to a rounding or truncation
@@ -211,6 +211,13 @@ int runVary(unsigned seed, const fs::path& base, const fs::path& outPath)
         c.surchargeXmax[i] = x0 + v.uniform(1.0, 20.0);
         c.surchargeQmin[i] = v.uniform(0.0, 30.0);
         c.surchargeQmax[i] = v.chance(0.5) ? c.surchargeQmin[i] : v.uniform(0.0, 30.0);
+    }
+    // Horizontal forces: each at a height where it may or may not meet the masses.
+    for (int i = 0; i < kHorizontalForces; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        if (v.chance(0.7)) continue;
+        c.forceY[k] = v.uniform(-10.0, 25.0);
+        c.forceH[k] = v.chance(0.2) ? 0.0 : v.uniform(-20.0, 20.0);
     }
     // The cohesion law's reference: a line of two to four vertices, or another height.
     if (v.chance(0.3)) {

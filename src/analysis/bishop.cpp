@@ -176,8 +176,8 @@ class BishopSlices {
         bishopChunkTerms(ch, n, in, chunk_);
     }
 
-    [[gnu::always_inline]] void addSlice(const SliceGeometry& slice, MassState& mass,
-                                         const SliceChunk& ch, std::size_t i)
+    [[gnu::always_inline]] void addSlice(MassState& mass, const SliceChunk& ch, std::size_t i,
+                                         int k, const std::vector<int>& strips)
     {
         SlipResult& r = mass.rec;
         if (!modified_) {
@@ -188,6 +188,8 @@ class BishopSlices {
             r.mdk += chunk_.mdk[i];
             return;
         }
+        BaseChord chord;
+        const SliceGeometry slice = chunkSlice(ch, i, k, strips, chord);
         const BishopDriving d = bishopSlice(s_, slice, modified_, terms_, columnSumsOf(ch, i));
         r.mdw += d.mdw;
         r.mdh += d.mdh;

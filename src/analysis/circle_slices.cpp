@@ -208,8 +208,8 @@ class FelleniusTerms {
         felleniusChunkTerms(c, n, in, chunk_);
     }
 
-    [[gnu::always_inline]] void addSlice(const SliceGeometry& slice, MassState& mass,
-                                         const SliceChunk& c, std::size_t i)
+    [[gnu::always_inline]] void addSlice(MassState& mass, const SliceChunk& c, std::size_t i, int k,
+                                         const std::vector<int>& strips)
     {
         SlipResult& r = mass.rec;
         if (chunkTerms_) {
@@ -220,6 +220,8 @@ class FelleniusTerms {
             r.mdk += chunk_.mdk[i];
             return;
         }
+        BaseChord chord;
+        const SliceGeometry slice = chunkSlice(c, i, k, strips, chord);
         const FelleniusSliceTerms t = termsOf(s_, slice, columnSumsOf(c, i));
         r.mrf += t.mrf;
         r.mrc += t.mrc;

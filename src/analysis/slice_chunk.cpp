@@ -68,11 +68,12 @@ template <bool Clear>
 
 // One block's column in the slices of a chunk. A slice outside the block's box adds +0 to
 // its sums, which leaves them as they are (a sum that starts at +0 never becomes -0).
-template <bool Base>
+template <bool Base, bool Heights>
 [[gnu::always_inline]] inline void chunkColumns(SliceChunk& chunk, std::size_t n,
                                                 const PreparedBlock& b, const ColumnExtent& e,
-                                                const BlockWeights& f, double w)
+                                                const BlockWeights& f)
 {
+    const double w = chunk.w;
     const double xmin = b.xmin, xmax = b.xmax, ymax = b.ymax;
     const double topCur = e.topCur, topRise = e.topRise;
     const double bottomCur = e.bottomCur, bottomRise = e.bottomRise;
@@ -105,9 +106,11 @@ template <bool Base>
             baseArea[i] = in ? area : baseArea[i];
         else
             side[i] += in ? area * sideWeight : 0.0;
-        const double high = highest[i], low = lowest[i];
-        highest[i] = in & (high < top) ? top : high;
-        lowest[i] = in & (bottom < low) ? bottom : low;
+        if constexpr (Heights) {
+            const double high = highest[i], low = lowest[i];
+            highest[i] = in & (high < top) ? top : high;
+            lowest[i] = in & (bottom < low) ? bottom : low;
+        }
     }
 }
 
@@ -115,12 +118,17 @@ template <bool Base>
 
 KELTORA_VECTOR_CLONES
 void addChunkColumns(SliceChunk& chunk, std::size_t n, const PreparedBlock& b,
-                     const ColumnExtent& extent, const BlockWeights& weights, bool base, double w)
+                     const ColumnExtent& extent, const BlockWeights& weights, bool base,
+                     bool heights)
 {
-    if (base)
-        chunkColumns<true>(chunk, n, b, extent, weights, w);
+    if (base && heights)
+        chunkColumns<true, true>(chunk, n, b, extent, weights);
+    else if (base)
+        chunkColumns<true, false>(chunk, n, b, extent, weights);
+    else if (heights)
+        chunkColumns<false, true>(chunk, n, b, extent, weights);
     else
-        chunkColumns<false>(chunk, n, b, extent, weights, w);
+        chunkColumns<false, false>(chunk, n, b, extent, weights);
 }
 
 KELTORA_VECTOR_CLONES

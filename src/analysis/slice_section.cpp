@@ -106,6 +106,9 @@ PreparedSection::PreparedSection(const SlopeModel& model, const PolygonTable& po
     // Slices narrower than the loop tolerance cannot be walked (and zero or a negative
     // width would never end the walk); an infinite width means one slice per sub-interval.
     sliceWidth = conditions.sliceWidth >= kTolLoop ? conditions.sliceWidth : kTolLoop;
+    massHeights = false;
+    for (size_t i = 0; i < 2; ++i)
+        if (conditions.forceH[i] != 0.0 || !std::isfinite(conditions.forceY[i])) massHeights = true;
     for (const BoundaryEdge& e : boundary)
         boundaryBoxes.push_back({std::min(e.start.x, e.end.x), std::max(e.start.x, e.end.x),
                                  std::min(e.start.y, e.end.y), std::max(e.start.y, e.end.y)});

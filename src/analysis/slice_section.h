@@ -135,6 +135,10 @@ class PreparedSection {
     int direction = 0;       // slip direction setting of the active circle settings
     int decimals = 3;        // of the factor of safety
     double sliceWidth = 0.1; // b0, at least kTolLoop
+    // Whether a mass's highest column top and lowest column bottom matter: they decide
+    // whether horizontal forces 1 and 2 act on it, and a force of 0 at a finite height
+    // adds +-0 to a sum that is +0, which leaves it as it is.
+    bool massHeights = true;
     // The surcharge strips that can load a slice, in strip order: a strip with both
     // intensities zero and finite ends adds exactly +0 to every slice and is left out.
     std::vector<int> loadedStrips;

@@ -82,6 +82,7 @@ inline BaseChord baseChord(const SliceGeometry& g)
 struct SliceChunk {
     static constexpr std::size_t kSlices = 64;
     double cx, cy, rr;                     // the circle
+    double w;                              // the slices' width
     double x[kSlices + 1], y[kSlices + 1]; // ends and the arc's heights there
     double xMid[kSlices], yMid[kSlices];   // the middle of the chord
     double yArc[kSlices];                  // the arc's height below the slice's middle
@@ -107,6 +108,15 @@ inline ColumnSums columnSumsOf(const SliceChunk& c, std::size_t i)
     return {c.weight[i], c.effective[i], c.momentY[i], c.baseArea[i], c.side[i]};
 }
 
+// Slice i of base block k of a chunk as SliceGeometry, without its columns (the chunk has
+// their sums), with `chord` (which must outlive it) holding the chunk's base chord.
+inline SliceGeometry chunkSlice(const SliceChunk& c, std::size_t i, int k,
+                                const std::vector<int>& strips, BaseChord& chord)
+{
+    chord = {c.length[i], c.sinTheta[i], c.cosTheta[i]};
+    return {c.cx, c.cy, c.rr, c.x[i], c.y[i], c.x[i + 1], c.y[i + 1], c.w, k, {}, &strips, &chord};
+}
+
 // Fills chunk for its n slices on circle (cx, cy, rr) in the sub-interval [cur, prev];
 // clear: every x lies farther than the tangency tolerance from the circle's sides. The
 // column sums start empty.
@@ -126,9 +136,11 @@ struct ColumnExtent {
 
 // Adds block `b`'s column to every slice of the chunk whose middle lies within the block's
 // box and not above its top, exactly as the walk adds one column to one slice; base: b is
-// the slices' base block (its area goes to baseArea, not side); w the slices' width.
+// the slices' base block (its area goes to baseArea, not side); heights: the highest top
+// and lowest bottom are kept too.
 void addChunkColumns(SliceChunk& chunk, std::size_t n, const PreparedBlock& b,
-                     const ColumnExtent& extent, const BlockWeights& weights, bool base, double w);
+                     const ColumnExtent& extent, const BlockWeights& weights, bool base,
+                     bool heights);
 
 class SliceTerms {
   public:

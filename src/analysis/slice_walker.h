@@ -25,17 +25,17 @@ struct SubExtent {
 
 // Terms that take the slices a chunk at a time: the walk works out the chunk's geometry
 // and column sums (with the unit weights blockWeights gives), then calls
-// prepareChunk(chunk, n, k, strips) once and addSlice(g, mass, chunk, i) for each slice
-// it sums (g without columns: the chunk has their sums).
+// prepareChunk(chunk, n, k, strips) once and addSlice(mass, chunk, i, k, strips) for each
+// slice it sums (chunkSlice gives the slice's SliceGeometry where it is needed).
 template <typename Terms>
-concept TakesChunks = requires(Terms& t, const PreparedBlock& b, const SliceGeometry& g,
-                               MassState& m, const SliceChunk& c, const std::vector<int>& strips)
+concept TakesChunks = requires(Terms& t, const PreparedBlock& b, MassState& m, const SliceChunk& c,
+                               const std::vector<int>& strips)
 {
     {
         Terms::blockWeights(b)
         } -> std::same_as<BlockWeights>;
     t.prepareChunk(c, std::size_t{0}, 0, strips);
-    t.addSlice(g, m, c, std::size_t{0});
+    t.addSlice(m, c, std::size_t{0}, 0, strips);
 };
 
 // The walk's working lists, one set per thread, reused from circle to circle (a circle's
@@ -144,6 +144,7 @@ template <typename Terms> class Walker {
         while (x > cur + kTolLoop && !mass.invalid) {
             std::size_t n = 0;
             c.x[0] = x;
+            c.w = w;
             while (n < SliceChunk::kSlices && x > cur + kTolLoop) {
                 x = x - w;
                 c.x[++n] = x;
@@ -152,15 +153,22 @@ template <typename Terms> class Walker {
             if constexpr (TakesChunks<Terms>) {
                 for (const SubExtent& e : active_)
                     addChunkColumns(c, n, *e.prepared, e.extent, Terms::blockWeights(*e.prepared),
-                                    e.block == k, w);
+                                    e.block == k, s_.massHeights);
                 terms_.prepareChunk(c, n, k, strips_);
             }
-            for (std::size_t i = 0; i < n && !mass.invalid; ++i) {
-                if (!slice(c, i, w, k, mass)) continue;
-                if (!any) firstX = c.x[i], firstY = c.y[i];
+            // The chunk's slices in order until the mass becomes invalid: the sheet pile
+            // ends it before its slice, an uncut line after.
+            std::size_t summed = 0;
+            for (std::size_t i = 0; i < n; ++i) {
+                if (!slice(c, i, w, k, mass)) break;
+                summed = i + 1;
+                if (mass.invalid) break;
+            }
+            if (summed > 0) {
+                if (!any) firstX = c.x[0], firstY = c.y[0];
                 any = true;
-                lastX = c.x[i + 1];
-                lastY = c.y[i + 1];
+                lastX = c.x[summed];
+                lastY = c.y[summed];
             }
         }
         if (!any) return;
@@ -188,14 +196,15 @@ template <typename Terms> class Walker {
             return false;
         }
 
-        const BaseChord chord{c.length[i], c.sinTheta[i], c.cosTheta[i]};
         if constexpr (TakesChunks<Terms>) {
             // The chunk's columns (addChunkColumns).
-            mass.top = std::max(mass.top, c.top[i]);
-            mass.bottom = std::min(mass.bottom, c.bottom[i]);
-            const SliceGeometry g{cx_, cy_, rr_, x1, y1, x2, y2, w, k, {}, &strips_, &chord};
-            terms_.addSlice(g, mass, c, i);
+            if (s_.massHeights) {
+                mass.top = std::max(mass.top, c.top[i]);
+                mass.bottom = std::min(mass.bottom, c.bottom[i]);
+            }
+            terms_.addSlice(mass, c, i, k, strips_);
         } else {
+            const BaseChord chord{c.length[i], c.sinTheta[i], c.cosTheta[i]};
             const double xm = c.xMid[i], ym = c.yMid[i], ya = c.yArc[i], t = c.t[i];
             std::size_t n = 0;
             for (const SubExtent& s : active_) {
