@@ -261,6 +261,9 @@ CircleCut PreparedSection::cutCircle(double cx, double cy, double rr) const
         const double xm = (xa + xb) / 2;
         const double ym = arcHeight(cx, cy, rr, xm);
         for (size_t k = 0; k < blocks.size(); ++k) {
+            // A block whose box lies wholly below ym, or above it by more than twice the
+            // tolerance, cannot hold it (its extents lie within its box up to rounding).
+            if (ym > blocks[k].ymax || ym < blocks[k].ymin - 2 * kTolCoincident) continue;
             const VerticalExtent e = cutExtent(blocks[k], xm);
             if (e.bottom - kTolCoincident < ym && ym < e.top - kTolCoincident) {
                 cut.blocks[i] = static_cast<int>(k);
