@@ -9,7 +9,11 @@ namespace keltora {
 
 double cutSafetyFactor(double ratio, int decimals)
 {
-    const double p = std::pow(10.0, decimals);
+    // 10^0 .. 10^22 are exact doubles, as pow gives them.
+    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const double p = decimals >= 0 && decimals <= 22 ? kPowers[decimals] : std::pow(10.0, decimals);
     const double guard = p < 100.0 ? 0.001 : 0.1 / p; // 2 decimals and more: 0.1/p as it was
     return std::floor(ratio * p + guard) / p;
 }
