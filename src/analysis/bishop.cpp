@@ -176,24 +176,35 @@ class BishopSlices {
         bishopChunkTerms(ch, n, in, chunk_);
     }
 
-    [[gnu::always_inline]] void addSlice(MassState& mass, const SliceChunk& ch, std::size_t i,
-                                         int k, const std::vector<int>& strips)
+    // Adds the terms of the chunk's first `count` slices to the mass in slice order (the
+    // sums kept in registers meanwhile).
+    [[gnu::always_inline]] void addSlices(MassState& mass, const SliceChunk& ch, std::size_t count,
+                                          int k, const std::vector<int>& strips)
     {
         SlipResult& r = mass.rec;
+        double mdw = r.mdw, mdh = r.mdh, mdk = r.mdk;
         if (!modified_) {
-            terms_.push_back({chunk_.numerator[i], chunk_.cosTerm[i], chunk_.absTerm[i],
-                              chunk_.cohesionPart[i], chunk_.frictionPart[i]});
-            r.mdw += chunk_.mdw[i];
-            r.mdh += 0.0;
-            r.mdk += chunk_.mdk[i];
-            return;
+            for (std::size_t i = 0; i < count; ++i) {
+                terms_.push_back({chunk_.numerator[i], chunk_.cosTerm[i], chunk_.absTerm[i],
+                                  chunk_.cohesionPart[i], chunk_.frictionPart[i]});
+                mdw += chunk_.mdw[i];
+                mdh += 0.0;
+                mdk += chunk_.mdk[i];
+            }
+        } else {
+            for (std::size_t i = 0; i < count; ++i) {
+                BaseChord chord;
+                const SliceGeometry slice = chunkSlice(ch, i, k, strips, chord);
+                const BishopDriving d =
+                    bishopSlice(s_, slice, modified_, terms_, columnSumsOf(ch, i));
+                mdw += d.mdw;
+                mdh += d.mdh;
+                mdk += d.mdk;
+            }
         }
-        BaseChord chord;
-        const SliceGeometry slice = chunkSlice(ch, i, k, strips, chord);
-        const BishopDriving d = bishopSlice(s_, slice, modified_, terms_, columnSumsOf(ch, i));
-        r.mdw += d.mdw;
-        r.mdh += d.mdh;
-        r.mdk += d.mdk;
+        r.mdw = mdw;
+        r.mdh = mdh;
+        r.mdk = mdk;
     }
 
   protected:

@@ -208,26 +208,38 @@ class FelleniusTerms {
         felleniusChunkTerms(c, n, in, chunk_);
     }
 
-    [[gnu::always_inline]] void addSlice(MassState& mass, const SliceChunk& c, std::size_t i, int k,
-                                         const std::vector<int>& strips)
+    // Adds the terms of the chunk's first `count` slices to the mass in slice order (the
+    // sums kept in registers meanwhile).
+    [[gnu::always_inline]] void addSlices(MassState& mass, const SliceChunk& c, std::size_t count,
+                                          int k, const std::vector<int>& strips)
     {
         SlipResult& r = mass.rec;
+        double mrf = r.mrf, mrc = r.mrc, mdw = r.mdw, mdh = r.mdh, mdk = r.mdk;
         if (chunkTerms_) {
-            r.mrf += chunk_.mrf[i];
-            r.mrc += chunk_.mrc[i];
-            r.mdw += chunk_.mdw[i];
-            r.mdh += 0.0;
-            r.mdk += chunk_.mdk[i];
-            return;
+            for (std::size_t i = 0; i < count; ++i) {
+                mrf += chunk_.mrf[i];
+                mrc += chunk_.mrc[i];
+                mdw += chunk_.mdw[i];
+                mdh += 0.0;
+                mdk += chunk_.mdk[i];
+            }
+        } else {
+            for (std::size_t i = 0; i < count; ++i) {
+                BaseChord chord;
+                const SliceGeometry slice = chunkSlice(c, i, k, strips, chord);
+                const FelleniusSliceTerms t = termsOf(s_, slice, columnSumsOf(c, i));
+                mrf += t.mrf;
+                mrc += t.mrc;
+                mdw += t.mdw;
+                mdh += t.mdh;
+                mdk += t.mdk;
+            }
         }
-        BaseChord chord;
-        const SliceGeometry slice = chunkSlice(c, i, k, strips, chord);
-        const FelleniusSliceTerms t = termsOf(s_, slice, columnSumsOf(c, i));
-        r.mrf += t.mrf;
-        r.mrc += t.mrc;
-        r.mdw += t.mdw;
-        r.mdh += t.mdh;
-        r.mdk += t.mdk;
+        r.mrf = mrf;
+        r.mrc = mrc;
+        r.mdw = mdw;
+        r.mdh = mdh;
+        r.mdk = mdk;
     }
 
     void finishMass(MassState& mass, std::vector<EvaluatedMass>& out)

@@ -25,8 +25,9 @@ struct SubExtent {
 
 // Terms that take the slices a chunk at a time: the walk works out the chunk's geometry
 // and column sums (with the unit weights blockWeights gives), then calls
-// prepareChunk(chunk, n, k, strips) once and addSlice(mass, chunk, i, k, strips) for each
-// slice it sums (chunkSlice gives the slice's SliceGeometry where it is needed).
+// prepareChunk(chunk, n, k, strips) once and addSlices(mass, chunk, count, k, strips) for
+// the chunk's first `count` slices that the mass takes, which the terms add in slice order
+// (chunkSlice gives a slice's SliceGeometry where it is needed).
 template <typename Terms>
 concept TakesChunks = requires(Terms& t, const PreparedBlock& b, MassState& m, const SliceChunk& c,
                                const std::vector<int>& strips)
@@ -35,7 +36,7 @@ concept TakesChunks = requires(Terms& t, const PreparedBlock& b, MassState& m, c
         Terms::blockWeights(b)
         } -> std::same_as<BlockWeights>;
     t.prepareChunk(c, std::size_t{0}, 0, strips);
-    t.addSlice(m, c, std::size_t{0}, 0, strips);
+    t.addSlices(m, c, std::size_t{0}, 0, strips);
 };
 
 // The walk's working lists, one set per thread, reused from circle to circle (a circle's
@@ -157,13 +158,21 @@ template <typename Terms> class Walker {
                 terms_.prepareChunk(c, n, k, strips_);
             }
             // The chunk's slices in order until the mass becomes invalid: the sheet pile
-            // ends it before its slice, an uncut line after.
-            std::size_t summed = 0;
-            for (std::size_t i = 0; i < n; ++i) {
-                if (!slice(c, i, w, k, mass)) break;
-                summed = i + 1;
-                if (mass.invalid) break;
+            // ends it before its slice, an uncut line after. The tests do not depend on
+            // the sums, so they run first and the sums then take the slices in one go.
+            const std::size_t summed = slicesBeforeEnd(c, n, mass);
+            if constexpr (TakesChunks<Terms>) {
+                if (s_.massHeights)
+                    for (std::size_t i = 0; i < summed; ++i) {
+                        mass.top = std::max(mass.top, c.top[i]);
+                        mass.bottom = std::min(mass.bottom, c.bottom[i]);
+                    }
+                if (summed > 0) terms_.addSlices(mass, c, summed, k, strips_);
+            } else {
+                for (std::size_t i = 0; i < summed; ++i)
+                    slice(c, i, w, k, mass);
             }
+            slices_ += static_cast<long>(summed);
             if (summed > 0) {
                 if (!any) firstX = c.x[0], firstY = c.y[0];
                 any = true;
@@ -182,49 +191,50 @@ template <typename Terms> class Walker {
         r.f = kNoSafetyFactor; // the validity flag stays as the mass has it
     }
 
-    // Sums slice i of chunk c into the mass; false when the sheet pile ends the mass there
-    // (nothing summed).
-    bool slice(const SliceChunk& c, std::size_t i, double w, int k, MassState& mass)
+    // How many of the chunk's n slices the mass takes: all of them, unless a slice's base
+    // crosses an uncut line (the mass becomes invalid and ends after that slice) or meets
+    // the sheet pile of method 1 (the mass becomes invalid and ends before it).
+    std::size_t slicesBeforeEnd(const SliceChunk& c, std::size_t n, MassState& mass) const
+    {
+        const SheetPileSettings& pile = s_.sheetPile;
+        if (s_.uncut.empty() && pile.method != 1) return n;
+        for (std::size_t i = 0; i < n; ++i) {
+            const double x1 = c.x[i], y1 = c.y[i], x2 = c.x[i + 1], y2 = c.y[i + 1];
+            const bool crosses = s_.crossesUncutLine({x1, y1}, {x2, y2});
+            if (crosses) invalidateMass(mass);
+            if (pile.method == 1 && x2 - kTolBreakpoint <= pile.x &&
+                pile.x <= x1 + kTolBreakpoint && std::max(y1, y2) - kTolBreakpoint <= pile.topY &&
+                pile.toeY <= std::min(y1, y2) + kTolBreakpoint) {
+                invalidateMass(mass);
+                return i;
+            }
+            if (crosses) return i + 1;
+        }
+        return n;
+    }
+
+    // Sums slice i of chunk c into the mass, its columns listed for the terms.
+    void slice(const SliceChunk& c, std::size_t i, double w, int k, MassState& mass)
     {
         const double x1 = c.x[i], y1 = c.y[i], x2 = c.x[i + 1], y2 = c.y[i + 1];
-        if (s_.crossesUncutLine({x1, y1}, {x2, y2})) invalidateMass(mass); // still summed
-        const SheetPileSettings& pile = s_.sheetPile;
-        if (pile.method == 1 && x2 - kTolBreakpoint <= pile.x && pile.x <= x1 + kTolBreakpoint &&
-            std::max(y1, y2) - kTolBreakpoint <= pile.topY &&
-            pile.toeY <= std::min(y1, y2) + kTolBreakpoint) {
-            invalidateMass(mass);
-            return false;
+        const BaseChord chord{c.length[i], c.sinTheta[i], c.cosTheta[i]};
+        const double xm = c.xMid[i], ym = c.yMid[i], ya = c.yArc[i], t = c.t[i];
+        std::size_t n = 0;
+        for (const SubExtent& s : active_) {
+            const PreparedBlock& b = *s.prepared;
+            if (!(b.xmin <= xm && xm <= b.xmax && b.ymax >= ym)) continue;
+            const ColumnExtent& e = s.extent;
+            double top = e.topCur + e.topRise * t;
+            double bottom = e.bottomCur + e.bottomRise * t;
+            top = std::max(top, ya);
+            bottom = std::max(bottom, ya);
+            columns_[n++] = {s.block, xm, (top + bottom) / 2, (top - bottom) * w};
+            mass.top = std::max(mass.top, top);
+            mass.bottom = std::min(mass.bottom, bottom);
         }
-
-        if constexpr (TakesChunks<Terms>) {
-            // The chunk's columns (addChunkColumns).
-            if (s_.massHeights) {
-                mass.top = std::max(mass.top, c.top[i]);
-                mass.bottom = std::min(mass.bottom, c.bottom[i]);
-            }
-            terms_.addSlice(mass, c, i, k, strips_);
-        } else {
-            const BaseChord chord{c.length[i], c.sinTheta[i], c.cosTheta[i]};
-            const double xm = c.xMid[i], ym = c.yMid[i], ya = c.yArc[i], t = c.t[i];
-            std::size_t n = 0;
-            for (const SubExtent& s : active_) {
-                const PreparedBlock& b = *s.prepared;
-                if (!(b.xmin <= xm && xm <= b.xmax && b.ymax >= ym)) continue;
-                const ColumnExtent& e = s.extent;
-                double top = e.topCur + e.topRise * t;
-                double bottom = e.bottomCur + e.bottomRise * t;
-                top = std::max(top, ya);
-                bottom = std::max(bottom, ya);
-                columns_[n++] = {s.block, xm, (top + bottom) / 2, (top - bottom) * w};
-                mass.top = std::max(mass.top, top);
-                mass.bottom = std::min(mass.bottom, bottom);
-            }
-            const SliceGeometry g{cx_,      cy_,   rr_, x1, y1, x2, y2, w, k, {columns_.data(), n},
-                                  &strips_, &chord};
-            terms_.addSlice(g, mass);
-        }
-        ++slices_;
-        return true;
+        const SliceGeometry g{cx_,      cy_,   rr_, x1, y1, x2, y2, w, k, {columns_.data(), n},
+                              &strips_, &chord};
+        terms_.addSlice(g, mass);
     }
 
     const PreparedSection& s_;
