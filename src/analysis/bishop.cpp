@@ -536,18 +536,58 @@ class DeferredBishopTerms : public BishopSlices {
     {
     }
 
+    // By the simplified formula the chunk's terms go straight into the columns the passes
+    // read (no list of slice terms in between); the driving moments as BishopSlices adds
+    // them.
+    [[gnu::always_inline]] void addSlices(MassState& mass, const SliceChunk& ch, std::size_t count,
+                                          int k, const std::vector<int>& strips)
+    {
+        if (modified_) {
+            BishopSlices::addSlices(mass, ch, count, k, strips);
+            return;
+        }
+        IterationColumns& cols = current().cols;
+        cols.numerator.insert(cols.numerator.end(), chunk_.numerator, chunk_.numerator + count);
+        cols.cosTerm.insert(cols.cosTerm.end(), chunk_.cosTerm, chunk_.cosTerm + count);
+        cols.absTerm.insert(cols.absTerm.end(), chunk_.absTerm, chunk_.absTerm + count);
+        SlipResult& r = mass.rec;
+        double mdw = r.mdw, mdh = r.mdh, mdk = r.mdk;
+        for (std::size_t i = 0; i < count; ++i) {
+            mdw += chunk_.mdw[i];
+            mdh += 0.0;
+            mdk += chunk_.mdk[i];
+        }
+        r.mdw = mdw;
+        r.mdh = mdh;
+        r.mdk = mdk;
+    }
+
     void finishMass(MassState& mass, std::vector<EvaluatedMass>&)
     {
-        PendingMass& p = pending_.add();
+        PendingMass& p = current();
         p.sign = prepareBishopMass(s_, mass);
         p.rec = mass.rec;
         p.invalid = mass.invalid;
-        p.cols.load(terms_);
+        if (modified_) p.cols.load(terms_);
         terms_.clear(); // the next mass starts with no slices
+        current_ = nullptr;
     }
 
   private:
+    // The entry of the mass being walked, taken at its first slices or its end.
+    PendingMass& current()
+    {
+        if (!current_) {
+            current_ = &pending_.add();
+            current_->cols.numerator.clear();
+            current_->cols.cosTerm.clear();
+            current_->cols.absTerm.clear();
+        }
+        return *current_;
+    }
+
     PendingMasses& pending_;
+    PendingMass* current_ = nullptr;
 };
 
 // The rest of one mass's iteration on its own, and its f.
