@@ -128,6 +128,7 @@ class Search {
     CalculationObserver* observer_;
     MessageList& messages_;
     double circlesSoFar_ = 0.0;
+    WorkerPool* workers_ = nullptr; // run's helper threads
 };
 
 bool Search::tooLarge(const SearchGrid& grid) const
@@ -139,6 +140,9 @@ bool Search::tooLarge(const SearchGrid& grid) const
 
 int Search::run()
 {
+    // The helper threads of every grid, started once for the whole search.
+    WorkerPool workers(workerThreads(options_.threads) - 1);
+    workers_ = &workers;
     results_.clear();
     removeOldDumps(options_.workDir.empty() ? "." : options_.workDir, messages_);
 
@@ -273,8 +277,8 @@ Search::GridEnd Search::computeGrid(int g, const SearchGrid& grid, int grids)
         if (observer_) observer_->centreDone(i + 1, n);
     };
     auto abort = [&](long long i) { return abortAtCentre(layout, i); };
-    const bool done = runInOrder<CentreWork, std::vector<EvaluatedMass>>(
-        n, workerThreads(options_.threads), eval, store, abort);
+    const bool done =
+        runInOrder<CentreWork, std::vector<EvaluatedMass>>(n, *workers_, eval, store, abort);
     dump.close();
     return done ? GridEnd::Done : GridEnd::Aborted;
 }

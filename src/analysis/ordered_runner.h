@@ -7,8 +7,11 @@
 #include <condition_variable>
 #include <cstddef>
 #include <exception>
+#include <functional>
 #include <mutex>
+#include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace keltora {
@@ -24,8 +27,83 @@ inline int workerThreads(int requested)
     return std::clamp(n, 1, 256);
 }
 
-// Evaluates items 0 .. n-1 with eval(i, work, scratch) on `threads` threads (the calling
-// thread and threads - 1 helpers), each thread with its own Scratch, and hands every Work
+// Helper threads kept for several runs of runInOrder (the grids of one search), so that a
+// run neither starts nor joins threads of its own and the helpers keep their per-thread
+// buffers from run to run. start(job) has every helper call job() once; wait() returns
+// when all of them have returned from it. A helper that cannot be started is done without
+// (the runs use fewer threads).
+class WorkerPool {
+  public:
+    explicit WorkerPool(int helpers)
+    {
+        for (int t = 0; t < helpers; ++t) {
+            try {
+                threads_.emplace_back([this] { serve(); });
+            } catch (const std::system_error&) {
+                break;
+            }
+        }
+    }
+    ~WorkerPool()
+    {
+        {
+            std::lock_guard lock(mutex_);
+            stop_ = true;
+        }
+        jobCv_.notify_all();
+        for (std::thread& t : threads_)
+            t.join();
+    }
+    WorkerPool(const WorkerPool&) = delete;
+    WorkerPool& operator=(const WorkerPool&) = delete;
+
+    int helpers() const { return static_cast<int>(threads_.size()); }
+
+    void start(std::function<void()> job)
+    {
+        {
+            std::lock_guard lock(mutex_);
+            job_ = std::move(job);
+            running_ = static_cast<int>(threads_.size());
+            ++generation_;
+        }
+        jobCv_.notify_all();
+    }
+
+    void wait()
+    {
+        std::unique_lock lock(mutex_);
+        doneCv_.wait(lock, [&] { return running_ == 0; });
+    }
+
+  private:
+    void serve()
+    {
+        long long seen = 0;
+        for (;;) {
+            {
+                std::unique_lock lock(mutex_);
+                jobCv_.wait(lock, [&] { return stop_ || generation_ != seen; });
+                if (stop_) return;
+                seen = generation_;
+            }
+            job_(); // not changed before every helper has returned from it
+            std::lock_guard lock(mutex_);
+            if (--running_ == 0) doneCv_.notify_all();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable jobCv_, doneCv_;
+    std::function<void()> job_;
+    long long generation_ = 0;
+    int running_ = 0;
+    bool stop_ = false;
+    std::vector<std::thread> threads_; // last: started once everything above exists
+};
+
+// Evaluates items 0 .. n-1 with eval(i, work, scratch) on the calling thread and the
+// helpers of `workers`, each thread with its own Scratch, and hands every Work
 // to store(i, work) on the calling thread strictly in item order. abort(i) is asked on
 // the calling thread before item i is stored; true ends the run there and returns false.
 // Everything that depends on order (tables, dump files, minima, ties, the abort point,
@@ -34,17 +112,17 @@ inline int workerThreads(int requested)
 //
 // The calling thread evaluates items too, and stores whatever is ready in order between
 // its own items; it waits only when it can take no item (none left, or the helpers are
-// kOrderedLookAhead items ahead of the store). So `threads` threads compute, none of them
-// only waits, and no extra thread competes with them for the cores.
+// kOrderedLookAhead items ahead of the store). So every thread computes, none of them only
+// waits, and no extra thread competes with them for the cores.
 //
 // An exception of eval is rethrown on the calling thread when its item's turn comes. On
-// every way out (the end, an abort, an exception of eval, store or abort, a thread that
-// cannot be started) the helpers are stopped and joined before the function returns or
-// the exception leaves it: the callers' data outlive every helper.
+// every way out (the end, an abort, an exception of eval, store or abort) the helpers have
+// left the run before the function returns or the exception leaves it: the callers' data
+// outlive every helper's use of them.
 template <typename Work, typename Scratch, typename Eval, typename Store, typename Abort>
-bool runInOrder(long long n, int threads, Eval&& eval, Store&& store, Abort&& abort)
+bool runInOrder(long long n, WorkerPool& workers, Eval&& eval, Store&& store, Abort&& abort)
 {
-    if (threads <= 1 || n <= 1) {
+    if (workers.helpers() == 0 || n <= 1) {
         Scratch scratch;
         for (long long i = 0; i < n; ++i) {
             if (abort(i)) return false;
@@ -97,28 +175,24 @@ bool runInOrder(long long n, int threads, Eval&& eval, Store&& store, Abort&& ab
         }
     };
 
-    std::vector<std::thread> pool;
-    pool.reserve(static_cast<std::size_t>(threads));
     // Declared after everything the helpers use, so that it runs first on the way out.
-    struct Joiner {
+    struct Finisher {
         std::atomic<bool>& stop;
         std::mutex& mutex;
         std::condition_variable& spaceCv;
-        std::vector<std::thread>& pool;
-        ~Joiner()
+        WorkerPool& workers;
+        ~Finisher()
         {
             stop.store(true);
             {
                 std::lock_guard lock(mutex); // no helper between its test and its wait
             }
             spaceCv.notify_all();
-            for (std::thread& t : pool)
-                if (t.joinable()) t.join();
+            workers.wait();
         }
-    } joiner{stop, mutex, spaceCv, pool};
-    const long long count = std::min<long long>(threads - 1, n - 1);
-    for (long long t = 0; t < count; ++t)
-        pool.emplace_back(helper);
+    };
+    workers.start(helper);
+    Finisher finisher{stop, mutex, spaceCv, workers};
 
     // Stores item `toStore` if it is ready (or, with `wait`, once it is). Returns false
     // when abort asked to end the run.
@@ -169,6 +243,17 @@ bool runInOrder(long long n, int threads, Eval&& eval, Store&& store, Abort&& ab
         if (!storeNext(true, storedOne)) return false;
     }
     return true;
+}
+
+// runInOrder on `threads` threads (the calling thread and threads - 1 helpers started for
+// this run alone).
+template <typename Work, typename Scratch, typename Eval, typename Store, typename Abort>
+bool runInOrder(long long n, int threads, Eval&& eval, Store&& store, Abort&& abort)
+{
+    WorkerPool workers(
+        threads > 1 && n > 1 ? static_cast<int>(std::min<long long>(threads - 1, n - 1)) : 0);
+    return runInOrder<Work, Scratch>(n, workers, std::forward<Eval>(eval),
+                                     std::forward<Store>(store), std::forward<Abort>(abort));
 }
 
 } // namespace keltora

@@ -26,11 +26,20 @@ struct Scratch {
     int uses = 0;
 };
 
-// Stores the items it is handed; evaluation squares the index.
+// Stores the items it is handed; evaluation squares the index. With a pool, the runs
+// share its helpers; without one, each run starts its own.
 struct Recorder {
     std::vector<long long> stored;
+    WorkerPool* pool = nullptr;
     bool run(long long n, int threads, long long throwAt = -1, long long storeThrowAt = -1,
              long long abortAt = -1)
+    {
+        if (pool) return runOn(*pool, n, throwAt, storeThrowAt, abortAt);
+        return runOn(threads, n, throwAt, storeThrowAt, abortAt);
+    }
+    template <typename Threads>
+    bool runOn(Threads& threads, long long n, long long throwAt, long long storeThrowAt,
+               long long abortAt)
     {
         return runInOrder<Item, Scratch>(
             n, threads,
@@ -80,6 +89,39 @@ TEST(OrderedRunner, StoresInOrderAndJoinsOnEveryWayOut)
     Recorder none;
     EXPECT_TRUE(none.run(0, 3));
     EXPECT_TRUE(none.stored.empty());
+}
+
+TEST(OrderedRunner, OnePoolServesRunAfterRunWhateverEndedTheLastOne)
+{
+    // The grids of a search share their helpers: after a run that ended normally, by an
+    // abort, by a throwing evaluation or by a throwing store, the next run on the same
+    // helpers still stores every item once and in order.
+    for (int helpers : {1, 2}) {
+        WorkerPool pool(helpers);
+        ASSERT_EQ(pool.helpers(), helpers);
+        for (int round = 0; round < 3; ++round) {
+            Recorder a;
+            a.pool = &pool;
+            EXPECT_FALSE(a.run(1000, 0, -1, -1, 600));
+            EXPECT_EQ(a.stored.size(), 600u);
+            Recorder e;
+            e.pool = &pool;
+            EXPECT_THROW(e.run(1000, 0, 700), std::runtime_error);
+            EXPECT_EQ(e.stored.size(), 700u);
+            Recorder s;
+            s.pool = &pool;
+            EXPECT_THROW(s.run(1000, 0, -1, 10), std::logic_error);
+            EXPECT_EQ(s.stored.size(), 10u);
+            for (long long n : {0LL, 1LL, 2LL, 1000LL}) {
+                Recorder r;
+                r.pool = &pool;
+                ASSERT_TRUE(r.run(n, 0));
+                ASSERT_EQ(r.stored.size(), static_cast<std::size_t>(n));
+                for (long long i = 0; i < n; ++i)
+                    ASSERT_EQ(r.stored[static_cast<std::size_t>(i)], i * i) << helpers;
+            }
+        }
+    }
 }
 
 namespace {
