@@ -72,27 +72,17 @@ constexpr double kTwoSevenths = 0.2857142857142857;
 }
 
 // The terms of a chunk's slices by the simplified formula, as bishopSlice gives them slice
-// by slice: its inputs beside the chunk (the cohesion reference height when the reference
-// line gives it per slice, the surcharge when strips load the slices), the slice terms
-// and the driving moments.
+// by slice: the slice terms and the driving moments.
 struct BishopChunk {
     static constexpr std::size_t kSlices = SliceChunk::kSlices;
-    double z0[kSlices], q[kSlices];
     double numerator[kSlices], cosTerm[kSlices], absTerm[kSlices];
     double cohesionPart[kSlices], frictionPart[kSlices];
     double mdw[kSlices], mdk[kSlices];
 };
 
-struct BishopChunkInputs {
-    double rr = 0, cy = 0, kh = 0, tanPhi = 0, gradient = 0, cohesion = 0;
-    double z0 = 0;           // when not per slice
-    bool z0PerSlice = false; // BishopChunk::z0 holds it
-    bool loaded = false;     // BishopChunk::q holds the surcharge (else 0)
-};
-
 template <bool Seismic>
 [[gnu::always_inline]] inline void bishopChunkLoop(const SliceChunk& ch, std::size_t n,
-                                                   const BishopChunkInputs& in, BishopChunk& t)
+                                                   const ChunkInputs& in, BishopChunk& t)
 {
     const double rr = in.rr, cy = in.cy, kh = in.kh, tanPhi = in.tanPhi;
     const double gradient = in.gradient, cohesion = in.cohesion, z0c = in.z0;
@@ -100,8 +90,8 @@ template <bool Seismic>
     for (std::size_t i = 0; i < n; ++i) {
         const double l = ch.length[i], sinA = ch.sinTheta[i], cosA = ch.cosTheta[i];
         const double w = ch.weight[i], we = ch.effective[i];
-        const double q = loaded ? t.q[i] : 0.0;
-        const double z0 = z0PerSlice ? t.z0[i] : z0c;
+        const double q = loaded ? in.q[i] : 0.0;
+        const double z0 = z0PerSlice ? in.z0s[i] : z0c;
         const double c = (z0 - ch.yMid[i]) * gradient + cohesion; // yMid = (y1 + y2) / 2
         t.frictionPart[i] = (we + q) * tanPhi * rr;
         t.numerator[i] = (c * l + (we + q) * tanPhi) * rr;
@@ -117,8 +107,7 @@ template <bool Seismic>
 }
 
 KELTORA_VECTOR_CLONES
-void bishopChunkTerms(const SliceChunk& ch, std::size_t n, const BishopChunkInputs& in,
-                      BishopChunk& t)
+void bishopChunkTerms(const SliceChunk& ch, std::size_t n, const ChunkInputs& in, BishopChunk& t)
 {
     if (in.kh != 0.0)
         bishopChunkLoop<true>(ch, n, in, t);
@@ -154,26 +143,8 @@ class BishopSlices {
     void prepareChunk(const SliceChunk& ch, std::size_t n, int k, const std::vector<int>& strips)
     {
         if (modified_) return;
-        const PreparedBlock& kb = s_.blocks[static_cast<std::size_t>(k)];
-        const CalcConditions& cc = s_.conditions;
-        BishopChunkInputs in;
-        in.rr = ch.rr;
-        in.cy = ch.cy;
-        in.kh = cc.seismicCoefficient;
-        in.tanPhi = kb.tanPhi;
-        in.gradient = kb.cohesionGradient;
-        in.cohesion = kb.baseCohesion;
-        in.z0PerSlice = cc.referenceMode == 1;
-        if (in.z0PerSlice)
-            for (std::size_t i = 0; i < n; ++i)
-                chunk_.z0[i] = s_.cohesionReferenceHeight(ch.x[i], ch.x[i + 1]);
-        else
-            in.z0 = s_.cohesionReferenceHeight(ch.x[0], ch.x[0]);
-        in.loaded = !strips.empty();
-        if (in.loaded)
-            for (std::size_t i = 0; i < n; ++i)
-                chunk_.q[i] = s_.surchargeLoad(ch.x[i], ch.x[i + 1], &strips);
-        bishopChunkTerms(ch, n, in, chunk_);
+        prepareChunkInputs(s_, ch, n, k, strips, inputs_);
+        bishopChunkTerms(ch, n, inputs_, chunk_);
     }
 
     // Adds the terms of the chunk's first `count` slices to the mass in slice order (the
@@ -211,6 +182,7 @@ class BishopSlices {
     const PreparedSection& s_;
     bool modified_;
     std::vector<BishopSliceTerms>& terms_;
+    ChunkInputs inputs_;
     BishopChunk chunk_;
 };
 

@@ -113,27 +113,15 @@ termsOf(const PreparedSection& section, const SliceGeometry& g, const ColumnSums
 }
 
 // The terms of a chunk's slices on a base block without sand piles, as termsOf gives them
-// slice by slice: its inputs beside the chunk (the cohesion reference height when the
-// reference line gives it per slice, the surcharge when strips load the slices) and the
-// four moments.
+// slice by slice: the four moments.
 struct FelleniusChunk {
     static constexpr std::size_t kSlices = SliceChunk::kSlices;
-    double z0[kSlices], q[kSlices];
     double mrf[kSlices], mrc[kSlices], mdw[kSlices], mdk[kSlices];
-};
-
-struct FelleniusChunkInputs {
-    double rr = 0, cy = 0, kh = 0, tanPhi = 0, gradient = 0, cohesion = 0;
-    double z0 = 0;           // when not per slice
-    bool z0PerSlice = false; // FelleniusChunk::z0 holds it
-    bool loaded = false;     // FelleniusChunk::q holds the surcharge (else 0)
-    bool onSurcharge = false;
 };
 
 template <bool Seismic>
 [[gnu::always_inline]] inline void felleniusChunkLoop(const SliceChunk& c, std::size_t n,
-                                                      const FelleniusChunkInputs& in,
-                                                      FelleniusChunk& t)
+                                                      const ChunkInputs& in, FelleniusChunk& t)
 {
     const double rr = in.rr, cy = in.cy, kh = in.kh, tanPhi = in.tanPhi;
     const double gradient = in.gradient, cohesion = in.cohesion, z0c = in.z0;
@@ -141,8 +129,8 @@ template <bool Seismic>
     for (std::size_t i = 0; i < n; ++i) {
         const double l = c.length[i], sinT = c.sinTheta[i], cosT = c.cosTheta[i];
         const double w = c.weight[i], we = c.effective[i];
-        const double q = loaded ? t.q[i] : 0.0;
-        const double z0 = z0PerSlice ? t.z0[i] : z0c;
+        const double q = loaded ? in.q[i] : 0.0;
+        const double z0 = z0PerSlice ? in.z0s[i] : z0c;
         const double coh = (z0 - c.yMid[i]) * gradient + cohesion; // yMid = (y1 + y2) / 2
         double e = 0.0;
         if constexpr (Seismic)
@@ -159,7 +147,7 @@ template <bool Seismic>
 }
 
 KELTORA_VECTOR_CLONES
-void felleniusChunkTerms(const SliceChunk& c, std::size_t n, const FelleniusChunkInputs& in,
+void felleniusChunkTerms(const SliceChunk& c, std::size_t n, const ChunkInputs& in,
                          FelleniusChunk& t)
 {
     // kh == 0 as termsOf tells it (a NaN coefficient is seismic there too).
@@ -186,26 +174,8 @@ class FelleniusTerms {
         const PreparedBlock& kb = s_.blocks[static_cast<size_t>(k)];
         chunkTerms_ = !kb.sandPiles;
         if (!chunkTerms_) return;
-        const CalcConditions& cc = s_.conditions;
-        FelleniusChunkInputs in;
-        in.rr = c.rr;
-        in.cy = c.cy;
-        in.kh = cc.seismicCoefficient;
-        in.tanPhi = kb.tanPhi;
-        in.gradient = kb.cohesionGradient;
-        in.cohesion = kb.baseCohesion;
-        in.onSurcharge = cc.seismicOnSurcharge == 1;
-        in.z0PerSlice = cc.referenceMode == 1;
-        if (in.z0PerSlice)
-            for (std::size_t i = 0; i < n; ++i)
-                chunk_.z0[i] = s_.cohesionReferenceHeight(c.x[i], c.x[i + 1]);
-        else
-            in.z0 = s_.cohesionReferenceHeight(c.x[0], c.x[0]);
-        in.loaded = !strips.empty();
-        if (in.loaded)
-            for (std::size_t i = 0; i < n; ++i)
-                chunk_.q[i] = s_.surchargeLoad(c.x[i], c.x[i + 1], &strips);
-        felleniusChunkTerms(c, n, in, chunk_);
+        prepareChunkInputs(s_, c, n, k, strips, inputs_);
+        felleniusChunkTerms(c, n, inputs_, chunk_);
     }
 
     // Adds the terms of the chunk's first `count` slices to the mass in slice order (the
@@ -252,6 +222,7 @@ class FelleniusTerms {
     const PreparedSection& s_;
     double mry_;
     bool chunkTerms_ = false;
+    ChunkInputs inputs_;
     FelleniusChunk chunk_;
 };
 

@@ -51,6 +51,30 @@ long walkCircle(const PreparedSection& section, int grid, double cx, double cy, 
     return walkCircleWith(section, grid, cx, cy, rr, breaks, terms, out);
 }
 
+void prepareChunkInputs(const PreparedSection& section, const SliceChunk& c, std::size_t n, int k,
+                        const std::vector<int>& strips, ChunkInputs& in)
+{
+    const PreparedBlock& kb = section.blocks[static_cast<size_t>(k)];
+    const CalcConditions& cc = section.conditions;
+    in.rr = c.rr;
+    in.cy = c.cy;
+    in.kh = cc.seismicCoefficient;
+    in.tanPhi = kb.tanPhi;
+    in.gradient = kb.cohesionGradient;
+    in.cohesion = kb.baseCohesion;
+    in.onSurcharge = cc.seismicOnSurcharge == 1;
+    in.z0PerSlice = cc.referenceMode == 1;
+    if (in.z0PerSlice)
+        for (std::size_t i = 0; i < n; ++i)
+            in.z0s[i] = section.cohesionReferenceHeight(c.x[i], c.x[i + 1]);
+    else
+        in.z0 = section.cohesionReferenceHeight(c.x[0], c.x[0]);
+    in.loaded = !strips.empty();
+    if (in.loaded)
+        for (std::size_t i = 0; i < n; ++i)
+            in.q[i] = section.surchargeLoad(c.x[i], c.x[i + 1], &strips);
+}
+
 void addEndWaterThrust(const PreparedSection& section, MassState& mass)
 {
     SlipResult& r = mass.rec;

@@ -142,6 +142,22 @@ void addChunkColumns(SliceChunk& chunk, std::size_t n, const PreparedBlock& b,
                      const ColumnExtent& extent, const BlockWeights& weights, bool base,
                      bool heights);
 
+// What the circular methods' chunk terms take besides the chunk, for slices on base block
+// k: the circle, the seismic coefficient, the base block's soil values, the cohesion
+// reference height (one value, or per slice when the reference line gives it) and the
+// surcharge per slice when strips load the slices (else 0).
+struct ChunkInputs {
+    double rr = 0, cy = 0, kh = 0, tanPhi = 0, gradient = 0, cohesion = 0;
+    double z0 = 0;            // when not per slice
+    bool z0PerSlice = false;  // z0s holds it
+    bool loaded = false;      // q holds the surcharge
+    bool onSurcharge = false; // the seismic term takes the surcharge too
+    double z0s[SliceChunk::kSlices], q[SliceChunk::kSlices];
+};
+
+void prepareChunkInputs(const PreparedSection& section, const SliceChunk& c, std::size_t n, int k,
+                        const std::vector<int>& strips, ChunkInputs& in);
+
 class SliceTerms {
   public:
     virtual ~SliceTerms() = default;
