@@ -108,8 +108,8 @@ template <bool Base, bool Heights>
             side[i] += in ? area * sideWeight : 0.0;
         if constexpr (Heights) {
             const double high = highest[i], low = lowest[i];
-            highest[i] = in & (high < top) ? top : high;
-            lowest[i] = in & (bottom < low) ? bottom : low;
+            highest[i] = (in & (high < top)) ? top : high;
+            lowest[i] = (in & (bottom < low)) ? bottom : low;
         }
     }
 }
