@@ -14,7 +14,10 @@ namespace keltora {
 
 namespace {
 
-constexpr std::size_t kDumpBuffer = 1 << 18;
+// Small enough to come from the heap, not fresh pages of its own, and to leave a short
+// last write when a grid's dump is closed (the closing is work that no other thread can
+// share).
+constexpr std::size_t kDumpBuffer = 1 << 16;
 
 } // namespace
 
@@ -114,7 +117,7 @@ DumpFile::DumpFile(const std::filesystem::path& dir, int grid, MessageList& mess
         fail();
         return;
     }
-    buffer_ = std::make_unique<char[]>(kDumpBuffer);
+    buffer_ = std::make_unique_for_overwrite<char[]>(kDumpBuffer);
     std::setvbuf(file_, buffer_.get(), _IOFBF, kDumpBuffer);
 }
 
