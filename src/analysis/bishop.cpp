@@ -84,7 +84,7 @@ template <bool Seismic>
 [[gnu::always_inline]] inline void bishopChunkLoop(const SliceChunk& ch, std::size_t n,
                                                    const ChunkInputs& in, BishopChunk& t)
 {
-    const double rr = in.rr, cy = in.cy, kh = in.kh, tanPhi = in.tanPhi;
+    const double rr = ch.rr, cy = ch.cy, kh = in.kh, tanPhi = in.tanPhi;
     const double gradient = in.gradient, cohesion = in.cohesion, z0c = in.z0;
     const bool z0PerSlice = in.z0PerSlice, loaded = in.loaded;
     for (std::size_t i = 0; i < n; ++i) {
@@ -115,6 +115,12 @@ void bishopChunkTerms(const SliceChunk& ch, std::size_t n, const ChunkInputs& in
         bishopChunkLoop<false>(ch, n, in, t);
 }
 
+// The unit weights of a block in the Bishop column sums (no side weights).
+BlockWeights bishopWeights(const PreparedBlock& b)
+{
+    return {b.unitWeight, b.effectiveUnitWeight, 0.0};
+}
+
 // The slice terms of the mass being walked: one buffer per thread, reused from circle to
 // circle (a circle's walk runs on one thread from start to end and walks are not nested).
 std::vector<BishopSliceTerms>& sliceTermsBuffer()
@@ -133,10 +139,7 @@ class BishopSlices {
         terms_.clear();
     }
 
-    static BlockWeights blockWeights(const PreparedBlock& b)
-    {
-        return {b.unitWeight, b.effectiveUnitWeight, 0.0};
-    }
+    static BlockWeights blockWeights(const PreparedBlock& b) { return bishopWeights(b); }
 
     // The terms of the chunk's slices at once by the simplified formula (the modified one
     // takes bishopSlice slice by slice).
@@ -448,14 +451,7 @@ std::string crlf(const std::string& text)
 BishopDriving writeBishopSlice(const PreparedSection& section, const SliceGeometry& g,
                                bool modified, std::vector<BishopSliceTerms>& terms)
 {
-    ColumnSums sums;
-    for (const BlockColumn& col : g.columns) {
-        const PreparedBlock& blk = section.blocks[static_cast<std::size_t>(col.block)];
-        sums.weight += col.area * blk.unitWeight;
-        sums.effective += col.area * blk.effectiveUnitWeight;
-        sums.momentY += col.area * blk.unitWeight * col.y;
-    }
-    return bishopSlice(section, g, modified, terms, sums);
+    return bishopSlice(section, g, modified, terms, listedColumnSums(section, g, bishopWeights));
 }
 
 namespace {

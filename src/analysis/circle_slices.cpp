@@ -10,22 +10,15 @@ namespace keltora {
 
 namespace {
 
-// The column sums of a slice with its columns listed, added in block order as the walk
-// adds them.
+// The unit weights of a block in the Fellenius column sums.
+BlockWeights felleniusWeights(const PreparedBlock& b)
+{
+    return {b.gamma, b.gammaEff, b.sideWeight};
+}
+
 ColumnSums columnSums(const PreparedSection& section, const SliceGeometry& g)
 {
-    ColumnSums sums;
-    for (const BlockColumn& col : g.columns) {
-        const PreparedBlock& b = section.blocks[static_cast<size_t>(col.block)];
-        sums.weight += col.area * b.gamma;
-        sums.effective += col.area * b.gammaEff;
-        sums.momentY += col.area * b.gamma * col.y;
-        if (col.block == g.baseBlock)
-            sums.baseArea = col.area;
-        else
-            sums.side += col.area * b.sideWeight;
-    }
-    return sums;
+    return listedColumnSums(section, g, felleniusWeights);
 }
 
 // The slice loads without the centroid division (weightY holds the unnormalised moment
@@ -123,7 +116,7 @@ template <bool Seismic>
 [[gnu::always_inline]] inline void felleniusChunkLoop(const SliceChunk& c, std::size_t n,
                                                       const ChunkInputs& in, FelleniusChunk& t)
 {
-    const double rr = in.rr, cy = in.cy, kh = in.kh, tanPhi = in.tanPhi;
+    const double rr = c.rr, cy = c.cy, kh = in.kh, tanPhi = in.tanPhi;
     const double gradient = in.gradient, cohesion = in.cohesion, z0c = in.z0;
     const bool z0PerSlice = in.z0PerSlice, loaded = in.loaded, onSurcharge = in.onSurcharge;
     for (std::size_t i = 0; i < n; ++i) {
@@ -162,10 +155,7 @@ class FelleniusTerms {
   public:
     FelleniusTerms(const PreparedSection& s, double mry) : s_(s), mry_(mry) {}
 
-    static BlockWeights blockWeights(const PreparedBlock& b)
-    {
-        return {b.gamma, b.gammaEff, b.sideWeight};
-    }
+    static BlockWeights blockWeights(const PreparedBlock& b) { return felleniusWeights(b); }
 
     // The terms of the chunk's slices at once, except on a base with sand piles (whose
     // slices take termsOf one by one).

@@ -56,8 +56,6 @@ void prepareChunkInputs(const PreparedSection& section, const SliceChunk& c, std
 {
     const PreparedBlock& kb = section.blocks[static_cast<size_t>(k)];
     const CalcConditions& cc = section.conditions;
-    in.rr = c.rr;
-    in.cy = c.cy;
     in.kh = cc.seismicCoefficient;
     in.tanPhi = kb.tanPhi;
     in.gradient = kb.cohesionGradient;

@@ -117,6 +117,22 @@ inline SliceGeometry chunkSlice(const SliceChunk& c, std::size_t i, int k,
     return {c.cx, c.cy, c.rr, c.x[i], c.y[i], c.x[i + 1], c.y[i + 1], c.w, k, {}, &strips, &chord};
 }
 
+// Lays the next slices of width w of a sub-interval that ends at cur into chunk c, as the
+// walk lays them from the right: from x, x accumulating by repeated subtraction while it
+// lies more than kTolLoop right of cur, at most kSlices of them. x becomes the last left
+// end. Returns the number of slices laid.
+inline std::size_t layChunk(SliceChunk& c, double& x, double cur, double w)
+{
+    std::size_t n = 0;
+    c.x[0] = x;
+    c.w = w;
+    while (n < SliceChunk::kSlices && x > cur + kTolLoop) {
+        x = x - w;
+        c.x[++n] = x;
+    }
+    return n;
+}
+
 // Fills chunk for its n slices on circle (cx, cy, rr) in the sub-interval [cur, prev];
 // clear: every x lies farther than the tangency tolerance from the circle's sides. The
 // column sums start empty.
@@ -127,6 +143,27 @@ void sliceChunkGeometry(SliceChunk& chunk, std::size_t n, double cx, double cy, 
 struct BlockWeights {
     double unit = 0, effective = 0, side = 0;
 };
+
+// The column sums of a slice whose columns are listed (SliceGeometry::columns), added in
+// block order as addChunkColumns adds them, with the unit weights weightsOf(block) gives.
+template <typename WeightsOf>
+ColumnSums listedColumnSums(const PreparedSection& section, const SliceGeometry& g,
+                            WeightsOf weightsOf)
+{
+    ColumnSums sums;
+    for (const BlockColumn& col : g.columns) {
+        const BlockWeights f = weightsOf(section.blocks[static_cast<std::size_t>(col.block)]);
+        const double unit = col.area * f.unit;
+        sums.weight += unit;
+        sums.effective += col.area * f.effective;
+        sums.momentY += unit * col.y;
+        if (col.block == g.baseBlock)
+            sums.baseArea = col.area;
+        else
+            sums.side += col.area * f.side;
+    }
+    return sums;
+}
 
 // A block's extents over a sub-interval: top and bottom at its left end and their rise
 // to its right end (the slice's share t of the rise is added).
@@ -143,11 +180,11 @@ void addChunkColumns(SliceChunk& chunk, std::size_t n, const PreparedBlock& b,
                      bool heights);
 
 // What the circular methods' chunk terms take besides the chunk, for slices on base block
-// k: the circle, the seismic coefficient, the base block's soil values, the cohesion
+// k: the seismic coefficient, the base block's soil values, the cohesion
 // reference height (one value, or per slice when the reference line gives it) and the
 // surcharge per slice when strips load the slices (else 0).
 struct ChunkInputs {
-    double rr = 0, cy = 0, kh = 0, tanPhi = 0, gradient = 0, cohesion = 0;
+    double kh = 0, tanPhi = 0, gradient = 0, cohesion = 0;
     double z0 = 0;            // when not per slice
     bool z0PerSlice = false;  // z0s holds it
     bool loaded = false;      // q holds the surcharge

@@ -143,13 +143,7 @@ template <typename Terms> class Walker {
         SliceChunk& c = chunk_;
         double x = prev;
         while (x > cur + kTolLoop && !mass.invalid) {
-            std::size_t n = 0;
-            c.x[0] = x;
-            c.w = w;
-            while (n < SliceChunk::kSlices && x > cur + kTolLoop) {
-                x = x - w;
-                c.x[++n] = x;
-            }
+            const std::size_t n = layChunk(c, x, cur, w);
             sliceChunkGeometry(c, n, cx_, cy_, rr_, clear, cur, prev);
             if constexpr (TakesChunks<Terms>) {
                 for (const SubExtent& e : active_)

@@ -25,14 +25,8 @@ std::uint64_t bits(double v)
 std::size_t layChunk(SliceChunk& c, double cx, double cy, double rr, double prev, double cur,
                      double w, bool clear)
 {
-    std::size_t n = 0;
     double x = prev;
-    c.x[0] = x;
-    c.w = w;
-    while (n < SliceChunk::kSlices && x > cur + kTolLoop) {
-        x = x - w;
-        c.x[++n] = x;
-    }
+    const std::size_t n = layChunk(c, x, cur, w);
     sliceChunkGeometry(c, n, cx, cy, rr, clear, cur, prev);
     return n;
 }
