@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <string_view>
 
 #include "analysis/dump_file.h"
@@ -119,6 +120,18 @@ class Search {
         if (observer_) observer_->setLine(n, text);
     }
     bool tooLarge(const SearchGrid& grid) const;
+    std::filesystem::path workDir() const
+    {
+        return options_.workDir.empty() ? "." : options_.workDir;
+    }
+    // The dumps of an earlier calculation go before the first grid's dump is opened, so
+    // that none of a grid that does not run this time remains.
+    void removeOldDumpsOnce()
+    {
+        if (oldDumpsRemoved_) return;
+        oldDumpsRemoved_ = true;
+        removeOldDumps(workDir(), messages_);
+    }
 
     const SlopeModel& model_;
     const CircleSearchSettings& settings_;
@@ -129,6 +142,7 @@ class Search {
     MessageList& messages_;
     double circlesSoFar_ = 0.0;
     WorkerPool* workers_ = nullptr; // run's helper threads
+    bool oldDumpsRemoved_ = false;
 };
 
 bool Search::tooLarge(const SearchGrid& grid) const
@@ -140,11 +154,10 @@ bool Search::tooLarge(const SearchGrid& grid) const
 
 int Search::run()
 {
-    // The helper threads of every grid, started once for the whole search.
-    WorkerPool workers(workerThreads(options_.threads) - 1);
-    workers_ = &workers;
+    // The helper threads of every grid, lent for the whole search.
+    LentWorkers workers(workerThreads(options_.threads) - 1);
+    workers_ = &workers.pool();
     results_.clear();
-    removeOldDumps(options_.workDir.empty() ? "." : options_.workDir, messages_);
 
     const int grids = std::clamp(static_cast<int>(settings_.finestGrid), 1, kMaxGrids);
     const bool extend = settings_.firstGridExtension == 1;
@@ -154,6 +167,7 @@ int Search::run()
     while (g < grids) {
         const auto gi = static_cast<std::size_t>(g);
         if (tooLarge(grid)) {
+            removeOldDumpsOnce();
             messages_.push_back(
                 {cformat("第%d次格子の円弧の数が多すぎるため、探索をここで打ち切りました。", g + 1),
                  "メッセージ"});
@@ -239,9 +253,6 @@ Search::GridEnd Search::computeGrid(int g, const SearchGrid& grid, int grids)
     results_.gridCompleted[gi] = false;
     results_.gridsRun = std::max(results_.gridsRun, g + 1);
 
-    const std::filesystem::path dir = options_.workDir.empty() ? "." : options_.workDir;
-    DumpFile dump(dir, g, messages_);
-
     line(1, cformat("計算次数=%2d    最大次数=%2d   ", g + 1, grids));
     line(2, cformat("円形中心　X =%8.3f ～%8.3f (step%8.3f )   ", grid.xmin, grid.xmax, grid.dx));
     line(3, cformat("　　　　　Y =%8.3f ～%8.3f (step%8.3f )   ", grid.ymin, grid.ymax, grid.dy));
@@ -272,14 +283,20 @@ Search::GridEnd Search::computeGrid(int g, const SearchGrid& grid, int grids)
         evaluateCentre(g, layout.columns[col], layout.rows[static_cast<std::size_t>(i % rows)],
                        breaks[col], work, scratch);
     };
+    // The files are dealt with while the helpers start on the centres.
+    std::optional<DumpFile> dump;
+    auto openDump = [&] {
+        removeOldDumpsOnce();
+        dump.emplace(workDir(), g, messages_);
+    };
     auto store = [&](long long i, CentreWork& work) {
-        storeCentre(g, work, dump);
+        storeCentre(g, work, *dump);
         if (observer_) observer_->centreDone(i + 1, n);
     };
     auto abort = [&](long long i) { return abortAtCentre(layout, i); };
-    const bool done =
-        runInOrder<CentreWork, std::vector<EvaluatedMass>>(n, *workers_, eval, store, abort);
-    dump.close();
+    const bool done = runInOrder<CentreWork, std::vector<EvaluatedMass>>(n, *workers_, eval, store,
+                                                                         abort, openDump);
+    if (dump) dump->close();
     return done ? GridEnd::Done : GridEnd::Aborted;
 }
 

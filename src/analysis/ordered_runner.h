@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -102,6 +103,62 @@ class WorkerPool {
     std::vector<std::thread> threads_; // last: started once everything above exists
 };
 
+// A WorkerPool lent for one search and handed back afterwards. The pools are kept for the
+// whole process, so that the searches after the first (every calculation of a session in
+// the main window, every repetition of a benchmark) neither start nor join threads and find
+// the helpers' per-thread buffers already grown. A pool serves one search at a time: a
+// search running while another holds the pool gets a pool of its own.
+class LentWorkers {
+  public:
+    explicit LentWorkers(int helpers) : helpers_(std::max(helpers, 0))
+    {
+        if (helpers_ == 0) return;
+        Shelf& shelf = theShelf();
+        {
+            std::lock_guard lock(shelf.mutex);
+            for (auto it = shelf.idle.begin(); it != shelf.idle.end(); ++it)
+                if (it->first == helpers_) {
+                    pool_ = std::move(it->second);
+                    shelf.idle.erase(it);
+                    break;
+                }
+        }
+        if (!pool_) pool_ = std::make_unique<WorkerPool>(helpers_);
+    }
+    ~LentWorkers()
+    {
+        if (!pool_) return;
+        Shelf& shelf = theShelf();
+        std::lock_guard lock(shelf.mutex);
+        shelf.idle.emplace_back(helpers_, std::move(pool_));
+    }
+    LentWorkers(const LentWorkers&) = delete;
+    LentWorkers& operator=(const LentWorkers&) = delete;
+
+    WorkerPool& pool() { return pool_ ? *pool_ : noHelpers(); }
+
+  private:
+    struct Shelf {
+        std::mutex mutex;
+        std::vector<std::pair<int, std::unique_ptr<WorkerPool>>> idle; // by helpers asked for
+    };
+    // Never destroyed: idle helpers sleep until the process ends, and no helper is joined
+    // while static objects are being torn down.
+    static Shelf& theShelf()
+    {
+        static Shelf* shelf = new Shelf;
+        return *shelf;
+    }
+    static WorkerPool& noHelpers()
+    {
+        static WorkerPool* none = new WorkerPool(0);
+        return *none;
+    }
+
+    int helpers_;
+    std::unique_ptr<WorkerPool> pool_;
+};
+
 // Evaluates items 0 .. n-1 with eval(i, work, scratch) on the calling thread and the
 // helpers of `workers`, each thread with its own Scratch, and hands every Work
 // to store(i, work) on the calling thread strictly in item order. abort(i) is asked on
@@ -115,14 +172,21 @@ class WorkerPool {
 // kOrderedLookAhead items ahead of the store). So every thread computes, none of them only
 // waits, and no extra thread competes with them for the cores.
 //
+// before() runs on the calling thread once the helpers have started on the first items and
+// before anything is stored: work that the stores need (opening their file) but the
+// evaluations do not, done while the helpers compute.
+//
 // An exception of eval is rethrown on the calling thread when its item's turn comes. On
-// every way out (the end, an abort, an exception of eval, store or abort) the helpers have
-// left the run before the function returns or the exception leaves it: the callers' data
-// outlive every helper's use of them.
-template <typename Work, typename Scratch, typename Eval, typename Store, typename Abort>
-bool runInOrder(long long n, WorkerPool& workers, Eval&& eval, Store&& store, Abort&& abort)
+// every way out (the end, an abort, an exception of eval, store, abort or before) the
+// helpers have left the run before the function returns or the exception leaves it: the
+// callers' data outlive every helper's use of them.
+template <typename Work, typename Scratch, typename Eval, typename Store, typename Abort,
+          typename Before>
+bool runInOrder(long long n, WorkerPool& workers, Eval&& eval, Store&& store, Abort&& abort,
+                Before&& before)
 {
     if (workers.helpers() == 0 || n <= 1) {
+        before();
         Scratch scratch;
         for (long long i = 0; i < n; ++i) {
             if (abort(i)) return false;
@@ -193,6 +257,7 @@ bool runInOrder(long long n, WorkerPool& workers, Eval&& eval, Store&& store, Ab
     };
     workers.start(helper);
     Finisher finisher{stop, mutex, spaceCv, workers};
+    before();
 
     // Stores item `toStore` if it is ready (or, with `wait`, once it is). Returns false
     // when abort asked to end the run.
@@ -243,6 +308,13 @@ bool runInOrder(long long n, WorkerPool& workers, Eval&& eval, Store&& store, Ab
         if (!storeNext(true, storedOne)) return false;
     }
     return true;
+}
+
+template <typename Work, typename Scratch, typename Eval, typename Store, typename Abort>
+bool runInOrder(long long n, WorkerPool& workers, Eval&& eval, Store&& store, Abort&& abort)
+{
+    return runInOrder<Work, Scratch>(n, workers, std::forward<Eval>(eval),
+                                     std::forward<Store>(store), std::forward<Abort>(abort), [] {});
 }
 
 // runInOrder on `threads` threads (the calling thread and threads - 1 helpers started for

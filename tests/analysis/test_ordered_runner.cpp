@@ -7,6 +7,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "analysis/calculation.h"
@@ -122,6 +123,74 @@ TEST(OrderedRunner, OnePoolServesRunAfterRunWhateverEndedTheLastOne)
             }
         }
     }
+}
+
+TEST(OrderedRunner, BeforeRunsOnTheCallingThreadAheadOfEveryStore)
+{
+    // before() runs once, on the calling thread, before the first store, also when the
+    // items run serially or there is none; a before() that throws leaves with the helpers
+    // joined and nothing stored.
+    for (int helpers : {0, 1}) {
+        WorkerPool pool(helpers);
+        for (long long n : {0LL, 1LL, 300LL}) {
+            const auto caller = std::this_thread::get_id();
+            int calls = 0;
+            bool storedBefore = false;
+            std::vector<long long> stored;
+            ASSERT_TRUE((runInOrder<Item, Scratch>(
+                n, pool, [](long long i, Item& item, Scratch&) { item.value = i; },
+                [&](long long, Item& item) {
+                    storedBefore = storedBefore || calls == 0;
+                    stored.push_back(item.value);
+                },
+                [](long long) { return false; },
+                [&] {
+                    ++calls;
+                    EXPECT_EQ(std::this_thread::get_id(), caller);
+                })));
+            EXPECT_EQ(calls, 1);
+            EXPECT_FALSE(storedBefore);
+            EXPECT_EQ(stored.size(), static_cast<std::size_t>(n));
+        }
+        std::vector<long long> stored;
+        EXPECT_THROW(
+            (runInOrder<Item, Scratch>(
+                300, pool, [](long long i, Item& item, Scratch&) { item.value = i; },
+                [&](long long, Item& item) { stored.push_back(item.value); },
+                [](long long) { return false; }, [] { throw std::runtime_error("before"); })),
+            std::runtime_error);
+        EXPECT_TRUE(stored.empty());
+    }
+}
+
+TEST(OrderedRunner, LentHelpersServeOneSearchAtATimeAndComeBack)
+{
+    WorkerPool* first = nullptr;
+    {
+        LentWorkers a(2);
+        first = &a.pool();
+        EXPECT_EQ(a.pool().helpers(), 2);
+        // A second search while the first holds its helpers gets helpers of its own; both
+        // sets work.
+        LentWorkers b(2);
+        EXPECT_NE(&b.pool(), first);
+        for (LentWorkers* lent : {&a, &b}) {
+            Recorder r;
+            r.pool = &lent->pool();
+            ASSERT_TRUE(r.run(1000, 0));
+            ASSERT_EQ(r.stored.size(), 1000u);
+        }
+    }
+    // Handed back, the helpers are lent again (to a search that asks for as many).
+    LentWorkers again(2);
+    LentWorkers other(2);
+    EXPECT_TRUE(&again.pool() == first || &other.pool() == first);
+    LentWorkers none(0);
+    EXPECT_EQ(none.pool().helpers(), 0);
+    Recorder r;
+    r.pool = &none.pool();
+    ASSERT_TRUE(r.run(10, 0));
+    EXPECT_EQ(r.stored.size(), 10u);
 }
 
 namespace {

@@ -194,6 +194,38 @@ TEST(CircleSearch, GridOrderOffsetsDumpFormatAndStaleDumps)
     EXPECT_EQ(countLines(dump, "cx,cy="), 8);
 }
 
+TEST(CircleSearch, StaleDumpsGoWhetherAGridRunsOrNot)
+{
+    // The old dumps are removed while the helpers start on the first grid, before its dump
+    // is opened; when no grid runs (the first is too large), they go all the same.
+    auto m = freshModel();
+    FakeEvaluator ev([](double cx, double cy, double rr, int) { return 1.0 + cx + cy + rr; });
+    const CircleSearchSettings s = settings({0, 4, 1}, {0, 4, 1}, {2, 3, 1});
+    for (int threads : {1, 2}) {
+        for (double limit : {1e9, 10.0}) {
+            keltora::test::TempDir dir;
+            for (const char* name : {"ANSWER1.DMP", "answer1.dmp", "answer3.dmp", "ANSWER4.DMP"})
+                keltora::test::writeBytes(dir / name, "old");
+            CircleSearchOptions o;
+            o.workDir = dir.path();
+            o.threads = threads;
+            o.maxCirclesPerSearch = limit;
+            CalculationResults results;
+            MessageList messages;
+            EXPECT_EQ(runCircleSearch(*m, s, ev, o, results, nullptr, messages), 0);
+            const bool ran = limit > 100.0;
+            EXPECT_EQ(results.gridsRun, ran ? 1 : 0) << threads;
+            for (const char* name : {"ANSWER1.DMP", "answer3.dmp", "ANSWER4.DMP"})
+                EXPECT_FALSE(std::filesystem::exists(dir / name)) << name << threads;
+            EXPECT_EQ(std::filesystem::exists(dir / "answer1.dmp"), ran) << threads;
+            if (ran)
+                EXPECT_EQ(countLines(keltora::test::readBytes(dir / "answer1.dmp"), "cx,cy="), 50);
+            else
+                ASSERT_EQ(messages.size(), 1u);
+        }
+    }
+}
+
 TEST(CircleSearch, StoreDropsAboveMaximumAndMassesWithoutSlices)
 {
     auto m = freshModel();
