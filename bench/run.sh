@@ -33,6 +33,14 @@ for ((r = 0; r < reps; r++)); do
     wait
 done
 
+# The two-thread scaling once more, search by search: one-thread and two-thread searches
+# taking turns (bench/scaling.cpp), so that a slow spell falls on both alike.
+if [ -x "$build/scaling" ]; then
+    for s in 0 1; do
+        "$build/scaling" "$s" 0 $((reps * 20)) >"$scratch/scaling$s.txt" 2>&1 || true
+    done
+fi
+
 # Instructions per slice (valgrind's callgrind; the same on every machine and under any
 # load, unlike the times): one search of each section and method on one thread.
 if [ "${INSTRUCTIONS:-1}" = 1 ] && command -v valgrind >/dev/null; then
@@ -97,6 +105,13 @@ alone, pair = best("alone*.json"), max(best("pairA*.json"), best("pairB*.json"))
 print(f"\n== the machine's own second core: two 1-thread searches (yamagami_ueta, Fellenius) as")
 print(f"   separate processes at once take {pair / alone:.2f}x the time of one alone, so two threads")
 print(f"   of one search can gain at most about {2 * alone / pair:.2f}x here")
+
+scaling = [f for f in sorted(glob.glob(f"{d}/scaling*.txt")) if open(f).read().strip()]
+if scaling:
+    print("\n== two threads, search by search (Fellenius as saved; the 1-thread and 2-thread")
+    print("   searches taking turns; speed-up of the smallest, the 10th percentile, the median)")
+    for f in scaling:
+        print("  " + open(f).read().strip().replace("\n", "\n  "))
 
 irs = []
 for s in sections:
