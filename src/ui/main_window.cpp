@@ -671,6 +671,7 @@ void MainWindow::newDocument()
     cancelAreaCommand();
     document_->document().reset();
     document_->markSaved();
+    readWithLoss_ = false;
     updateCaption();
     emit editingReset();
     setGuideText(tr8(kIdleGuideText));
@@ -713,6 +714,7 @@ bool MainWindow::openFile(const QString& path)
     const ReadResult r = document_->document().open(file);
     if (r.status == 0) {
         document_->markSaved();
+        readWithLoss_ = r.dataLoss();
         emit editingReset();
         setGuideText(tr8(kIdleGuideText));
     }
@@ -776,7 +778,7 @@ bool MainWindow::loadPartFrom(SdwPart part, const QString& path)
 bool MainWindow::save()
 {
     if (document_->model().modified <= 0) return true;
-    if (document_->model().dataName.empty()) return saveAs();
+    if (document_->model().dataName.empty() || readWithLoss_) return saveAs();
     const WriteResult w = document_->document().save();
     if (!w.ok) {
         if (w.error) showMessage(*w.error);
@@ -801,6 +803,7 @@ bool MainWindow::saveAs()
         return false;
     }
     document_->markSaved();
+    readWithLoss_ = false;
     settings_.setDataDirectory(fromPath(file.parent_path()));
     updateCaption();
     settings_.addRecentFile(fromPath(file));

@@ -129,6 +129,9 @@ class MainWindow : public QMainWindow {
 
     std::filesystem::path startDirectory_;
     AppSettings settings_;
+    // The open file was read with values missing or unreadable: saving goes to a name the
+    // user picks, so that the file as it is on disk is not overwritten by what was read.
+    bool readWithLoss_ = false;
     SectionDocument* document_ = nullptr;
     SectionView* view_ = nullptr;
     QScrollBar* hbar_ = nullptr;

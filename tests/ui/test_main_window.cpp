@@ -355,6 +355,31 @@ TEST(FileMenu, FileWithReadWarningsShowsThemOnceAndCountsAsChanged)
     // Leaving it asks first.
     f.asker.answers = {Answer::Cancel};
     EXPECT_FALSE(w.confirmDiscard());
+    // Saving does not write what was read over the damaged file: it asks for a name, and a
+    // cancelled choice leaves the file as it was.
+    f.asker.files = {QString()};
+    EXPECT_FALSE(w.save());
+    EXPECT_EQ(f.asker.fileDialogTitles.back(), "データファイルを名前を付けて保存する");
+    EXPECT_EQ(test::readBytes(f.start.path() / "cut.SDW"), bytes);
+    // Once saved under a name of the user's choosing, saving writes there as usual.
+    f.asker.files = {qs(f.start.path() / "mended.SDW")};
+    ASSERT_TRUE(w.save());
+    EXPECT_EQ(test::readBytes(f.start.path() / "cut.SDW"), bytes);
+    const std::size_t dialogs = f.asker.fileDialogTitles.size();
+    w.sectionDocument().adjust([](SlopeModel& m) {
+        m.modified = 1;
+        return true;
+    });
+    ASSERT_TRUE(w.save());
+    EXPECT_EQ(f.asker.fileDialogTitles.size(), dialogs);
+    // A file read whole saves in place again.
+    ASSERT_TRUE(w.openFile(qs(f.start.path() / "mended.SDW")));
+    w.sectionDocument().adjust([](SlopeModel& m) {
+        m.modified = 1;
+        return true;
+    });
+    ASSERT_TRUE(w.save());
+    EXPECT_EQ(f.asker.fileDialogTitles.size(), dialogs);
 }
 
 TEST(FileMenu, PartialLoadsKeepNameAndMarkChanged)
