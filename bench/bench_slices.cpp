@@ -16,7 +16,7 @@
 #include "analysis/circle_search.h"
 #include "analysis/circle_slices.h"
 #include "geometry/block_polygons.h"
-#include "model/sdw_file.h"
+#include "search_sections.h"
 
 using namespace keltora;
 
@@ -55,26 +55,13 @@ double processCpuSeconds()
            static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) * 1e-6;
 }
 
-std::unique_ptr<SlopeModel> load(const char* name, bool bishop)
-{
-    auto m = std::make_unique<SlopeModel>();
-    resetModel(*m);
-    const auto path = std::filesystem::path(KELTORA_SOURCE_DIR) / "examples" / name;
-    if (readDataFile(*m, path).status != 0) std::abort();
-    if (bishop) {
-        m->conditions.method = kMethodBishop;
-        m->bishopCircle = m->felleniusCircle;
-    }
-    return m;
-}
-
 // Arguments: section (0 benchmark.SDW, 1 yamagami_ueta.SDW), method (0 Fellenius,
 // 2 Bishop), threads.
 void BM_Search(benchmark::State& state)
 {
     const bool bishop = state.range(1) == 2;
-    const auto model =
-        load(state.range(0) == 0 ? "benchmark.SDW" : "verification/yamagami_ueta.SDW", bishop);
+    const auto model = bench::loadSearchSection(static_cast<int>(state.range(0)), bishop);
+    if (!model) std::abort();
     const int threads = static_cast<int>(state.range(2));
     const PolygonTable polygons = buildPolygonTable(*model);
     std::unique_ptr<CircleEvaluator> evaluator;
@@ -88,16 +75,9 @@ void BM_Search(benchmark::State& state)
         slices = &e->slices;
         evaluator = std::move(e);
     }
-    const auto dir = std::filesystem::temp_directory_path() / "keltora-bench-slices";
-    std::filesystem::create_directories(dir);
-    CircleSearchOptions options;
-    options.workDir = dir;
+    CircleSearchOptions options = bench::searchOptions(
+        std::filesystem::temp_directory_path() / "keltora-bench-slices", bishop);
     options.threads = threads;
-    if (bishop) {
-        options.formatRecord = formatBishopRecord;
-        options.appendRecord = appendBishopRecord;
-        options.showCentreLine = true;
-    }
     const CircleSearchSettings& settings = bishop ? model->bishopCircle : model->felleniusCircle;
     auto results = std::make_unique<CalculationResults>();
     long long runs = 0;

@@ -18,7 +18,7 @@
 #include "analysis/circle_search.h"
 #include "analysis/circle_slices.h"
 #include "geometry/block_polygons.h"
-#include "model/sdw_file.h"
+#include "search_sections.h"
 
 using namespace keltora;
 
@@ -38,33 +38,21 @@ int main(int argc, char** argv)
     const bool bishop = argc > 2 && std::atoi(argv[2]) == 2;
     const int searches = std::max(argc > 3 ? std::atoi(argv[3]) : 200, 1);
 
-    SlopeModel model;
-    resetModel(model);
-    const auto path = std::filesystem::path(KELTORA_SOURCE_DIR) / "examples" /
-                      (section == 0 ? "benchmark.SDW" : "verification/yamagami_ueta.SDW");
-    if (readDataFile(model, path).status != 0) {
+    const auto path = bench::searchSectionPath(section);
+    const auto loaded = bench::loadSearchSection(section, bishop);
+    if (!loaded) {
         std::fprintf(stderr, "cannot read %s\n", path.c_str());
         return 1;
     }
-    if (bishop) {
-        model.conditions.method = kMethodBishop;
-        model.bishopCircle = model.felleniusCircle;
-    }
+    const SlopeModel& model = *loaded;
     const PolygonTable polygons = buildPolygonTable(model);
     std::unique_ptr<CircleEvaluator> evaluator;
     if (bishop)
         evaluator = std::make_unique<BishopEvaluator>(model, polygons);
     else
         evaluator = std::make_unique<FelleniusEvaluator>(model, polygons);
-    const auto dir = std::filesystem::temp_directory_path() / "keltora-bench-scaling";
-    std::filesystem::create_directories(dir);
-    CircleSearchOptions options;
-    options.workDir = dir;
-    if (bishop) {
-        options.formatRecord = formatBishopRecord;
-        options.appendRecord = appendBishopRecord;
-        options.showCentreLine = true;
-    }
+    CircleSearchOptions options = bench::searchOptions(
+        std::filesystem::temp_directory_path() / "keltora-bench-scaling", bishop);
     const CircleSearchSettings& settings = bishop ? model.bishopCircle : model.felleniusCircle;
     auto results = std::make_unique<CalculationResults>();
 
